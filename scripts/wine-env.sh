@@ -1,0 +1,36 @@
+# Sourced by the scripts that run Windows programs: the Wine settings every
+# run here shares. Needs PYXET_ROOT, the repository's top folder.
+export WINEPREFIX="$PYXET_ROOT/build/wineprefix"
+export WINEDEBUG=-all
+# Never offer to install Mono or Gecko into a new prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Runs a Wine command with the ANSI code page 932, so Shift_JIS bytes pass
+# the A calls unchanged. Wine needs only the name, not a glibc locale; going
+# through env keeps bash from warning that the locale is missing.
+wine_ja() { env LC_ALL=ja_JP.UTF-8 "$@"; }
+
+# Creates the private prefix once (about 10 s), then keeps one wineserver and
+# Wine's own services running, so every later start takes a fraction of a
+# second. The services are started here with their output on /dev/null: if a
+# test's first program started them, they would inherit its output pipe and
+# whoever reads that pipe (CTest) would wait for them to end.
+wine_prefix_ready() {
+    mkdir -p "$PYXET_ROOT/build"
+    (
+        flock 9
+        unset DISPLAY
+        if [ ! -f "$WINEPREFIX/.pyxet-ready" ]; then
+            wine_ja wineboot -i
+            # Without a window manager (Xvfb), a managed window makes Wine wait
+            # 2 s on every hide or close.
+            wine_ja wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+            wineserver -w
+            touch "$WINEPREFIX/.pyxet-ready"
+        fi
+        wineserver -p || true
+        wine_ja wineboot
+    ) 9>"$PYXET_ROOT/build/.wineprefix.lock" </dev/null >/dev/null 2>&1
+}
+
+wine_stop() { wineserver -k 2>/dev/null || true; }

@@ -1,0 +1,66 @@
+#include "settings/setting_file.h"
+
+#include "settings/setting_record.h"
+
+namespace {
+
+// Every line ends CR LF on disk. "%c" takes LF, as it always has; the CR
+// before it is the one a Windows text-mode stream would add. Writing it
+// ourselves through a binary stream gives the same bytes on every platform.
+const char LineEnd = '\n';
+
+// This file is compiled with -fexec-charset=CP932, so the legend reaches the
+// file as Shift_JIS. The full-width colons all start at byte 21 of their line.
+const char Header[] = "[pyxet Ver5.50] \r%c";
+const char Rule[] = "-------------------------------------------- \r%c";
+const char* const Legend[] = {
+    "QC = on, off 　　　　：クイックモードでのコピー有無 \r%c",
+    "NW = first, all, non ：新規ウィンドウの有無 \r%c",
+    "Title = quick, all   ：タイトルバー変更の有無 \r%c",
+    "Movie = on, off      ：動画の読み込みの有無 \r%c",
+    "PrintP = on, off     ：印刷用ページの作成の有無 \r%c",
+};
+const char EndMarker[] = "eof!\r%c";
+
+struct ValueLine {
+    const char* format;
+    char* SettingRecord::*choice;
+};
+
+const ValueLine ValueLines[] = {
+    {"QC=%s\r%c", &SettingRecord::QC},
+    {"NW=%s\r%c", &SettingRecord::NW},
+    {"Title=%s\r%c", &SettingRecord::Title},
+    {"Movie=%s\r%c", &SettingRecord::Movie},
+    {"PrintP=%s\r%c", &SettingRecord::PrintP},
+};
+
+// Writes all thirteen lines, one formatted write each; false on the first
+// write the stream reports as failed.
+bool WriteLines(FILE* file)
+{
+    if (std::fprintf(file, Header, LineEnd) < 0) return false;
+    for (const ValueLine& line : ValueLines) {
+        if (std::fprintf(file, line.format, Setting.*line.choice, LineEnd) < 0) return false;
+    }
+    if (std::fprintf(file, Rule, LineEnd) < 0) return false;
+    for (const char* line : Legend) {
+        if (std::fprintf(file, line, LineEnd) < 0) return false;
+    }
+    return std::fprintf(file, EndMarker, LineEnd) >= 0;
+}
+
+}  // namespace
+
+bool SaveSettingFile()
+{
+    // "wb" creates or truncates. A failed open leaves an existing file as it was.
+    Setting.File = std::fopen("pyxet.ini", "wb");
+    if (Setting.File == nullptr) return false;
+
+    // The buffer usually holds the whole file, so a full disk shows only at the
+    // flush; the close is checked too, since that is where the data lands.
+    bool written = WriteLines(Setting.File) && std::fflush(Setting.File) == 0;
+    bool closed = std::fclose(Setting.File) == 0;
+    return written && closed;
+}

@@ -1,0 +1,9 @@
+// Writes pyxet.ini, the file the companion application Pyxet.exe reads.
+#pragma once
+
+// Writes the current choices of Setting and the fixed legend into
+// "pyxet.ini" in the working directory, replacing any earlier file.
+// Returns false when the file could not be opened or when any write, the
+// flush or the close failed (a full disk, say), true only when every byte
+// reached the file.
+bool SaveSettingFile();
