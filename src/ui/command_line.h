@@ -1,0 +1,24 @@
+// The folder on the program's command line. Portable: knows nothing of
+// Windows, so it is tested and fuzzed natively.
+#pragma once
+
+#include <cstddef>
+
+// The command-line tail: what follows the program name and the blanks and
+// tabs after it, unchanged (quotes and trailing blanks stay). A quoted name
+// ends at the next quote or tab; an unquoted one at the next blank or tab.
+// Returns a pointer into commandLine, at its NUL when there is no tail.
+const char* CommandLineTail(const char* commandLine);
+
+// A stretch of text inside a string that is not NUL-terminated there.
+struct TextSpan {
+    const char* text;
+    size_t length;
+};
+
+// The folder a tail names. A folder with blanks is usually passed quoted, so
+// when the tail starts and ends with a double quote (blanks after the closing
+// one ignored), the folder is the text between the quotes. Otherwise it is
+// the whole tail. A Windows path cannot hold a double quote, so this changes
+// nothing for a tail that could have named a folder as it stands.
+TextSpan FolderInTail(const char* tail);

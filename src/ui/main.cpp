@@ -1,0 +1,83 @@
+// Program entry: register the window class, enter the folder named on the
+// command line, create the settings window and its push buttons, and run the
+// message loop.
+#include "ui/command_line.h"
+#include "ui/main_window.h"
+
+#include <cstring>
+
+bool WorkingFolderEntered = true;
+
+namespace {
+
+struct PushButtonRow {
+    const char* caption;
+    int x, y, width, height;
+    WORD id;
+};
+
+// Both carry the default-push-button style.
+const PushButtonRow PushButtons[] = {
+    // caption          x    y    w    h   id
+    {"設定",           50, 300, 100, 30, SaveCommandId},
+    {"キャンセル",    200, 300, 100, 30, CancelCommandId},
+};
+
+const char ClassName[] = "SET_first";
+const char Title[] = "Pyxet.exeの設定を行います。";
+
+// A path longer than this cannot be entered anyway.
+char FolderBuffer[32768];
+
+bool RegisterSettingsClass(HINSTANCE instance)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, "SPANNER");
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = ClassName;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+// The folder comes from the full command line, whatever tail the C runtime
+// handed WinMain. No folder: stay where the process started.
+void EnterFolderOfCommandLine()
+{
+    const char* tail = CommandLineTail(GetCommandLineA());
+    if (lstrlenA(tail) == 0) return;
+    const TextSpan folder = FolderInTail(tail);
+    if (folder.length >= sizeof FolderBuffer) {
+        WorkingFolderEntered = false;
+        return;
+    }
+    std::memcpy(FolderBuffer, folder.text, folder.length);
+    FolderBuffer[folder.length] = '\0';
+    WorkingFolderEntered = SetCurrentDirectoryA(FolderBuffer) != 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    if (!RegisterSettingsClass(instance)) return -1;
+    EnterFolderOfCommandLine();
+
+    // Visible from creation through WS_VISIBLE; no ShowWindow. No sizing
+    // border and no maximise box: the window keeps its size.
+    HWND window = CreateWindowExA(0, ClassName, Title, WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 400, 370, nullptr, nullptr, instance, nullptr);
+    for (const PushButtonRow& button : PushButtons) {
+        CreateWindowExA(0, "BUTTON", button.caption, WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, button.x,
+                        button.y, button.width, button.height, window,
+                        reinterpret_cast<HMENU>(INT_PTR{button.id}), instance, nullptr);
+    }
+    if (window == nullptr) return -1;
+
+    // No TranslateMessage and no IsDialogMessage: Tab does not move the focus.
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0)) DispatchMessageA(&message);
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,77 @@
+#include "ui/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct TailRow {
+    const char* commandLine;
+    const char* tail;
+};
+
+const TailRow TailRows[] = {
+    {"\"C:\\Program Files\\Setting.exe\" C:\\data", "C:\\data"},
+    {"\"C:\\Setting.exe\"C:\\data", "C:\\data"},                  // no blank after the closing quote
+    {"\"C:\\Set\tting.exe\" C:\\data", "ting.exe\" C:\\data"},     // a tab ends even a quoted name
+    {"\"C:\\Setting.exe\t\" x", "\" x"},
+    {"   \t Setting.exe   folder", "folder"},                    // leading blanks and tabs
+    {"Setting.exe", ""},
+    {"Setting.exe   \t ", ""},
+    {"\"Setting.exe\"", ""},
+    {"\"Setting.exe", ""},                                       // never closed
+    {"", ""},
+    {"   ", ""},
+    {"Setting.exe\tfolder", "folder"},
+    {"Setting.exe C:\\My Documents\\x", "C:\\My Documents\\x"},  // blanks inside stay
+    {"Setting.exe C:\\data  ", "C:\\data  "},                    // trailing blanks stay
+    {"Setting.exe \"C:\\My Documents\"", "\"C:\\My Documents\""},  // quotes stay
+    {"Setting.exe a\"b\"c", "a\"b\"c"},
+    {"\"\" folder", "folder"},
+    {"Set\"ting.exe folder", "folder"},                          // a quote inside an unquoted name
+};
+
+TEST(CommandLineTail, FollowsTheProgramName)
+{
+    for (const TailRow& row : TailRows) {
+        const char* tail = CommandLineTail(row.commandLine);
+        const size_t expectedOffset = std::strlen(row.commandLine) - std::strlen(row.tail);
+        EXPECT_EQ(std::string(row.tail), std::string(tail)) << "command line [" << row.commandLine << "]";
+        EXPECT_EQ(row.commandLine + expectedOffset, tail) << "not a pointer into [" << row.commandLine << "]";
+    }
+}
+
+struct FolderRow {
+    const char* tail;
+    const char* folder;
+};
+
+const FolderRow FolderRows[] = {
+    {"C:\\data", "C:\\data"},
+    {"C:\\My Documents", "C:\\My Documents"},
+    {"\"C:\\My Documents\"", "C:\\My Documents"},
+    {"\"C:\\My Documents\"   ", "C:\\My Documents"},  // blanks after the closing quote dropped
+    {"C:\\data  ", "C:\\data  "},                     // an unquoted tail keeps its blanks
+    {"\"C:\\data", "\"C:\\data"},                     // never closed: taken as it is
+    {"C:\\data\"", "C:\\data\""},
+    {"\"C:\\data\"\t", "\"C:\\data\"\t"},             // only blanks are ignored, not tabs
+    {"\"", "\""},
+    {"\"  ", "\"  "},
+    {"\"\"", ""},
+    {"\" \"", " "},
+    {"", ""},
+};
+
+TEST(FolderInTail, DropsOnlyTheEnclosingQuotes)
+{
+    for (const FolderRow& row : FolderRows) {
+        const TextSpan folder = FolderInTail(row.tail);
+        EXPECT_EQ(std::string(row.folder), std::string(folder.text, folder.length)) << "tail [" << row.tail << "]";
+        EXPECT_GE(folder.text, row.tail);
+        EXPECT_LE(folder.text + folder.length, row.tail + std::strlen(row.tail));
+    }
+}
+
+}  // namespace
