@@ -20,16 +20,17 @@ wine_prefix_ready() {
     (
         flock 9
         unset DISPLAY
+        # What Wine starts here lives on, so none of it may inherit the lock (9>&-).
         if [ ! -f "$WINEPREFIX/.pyxet-ready" ]; then
-            wine_ja wineboot -i
+            wine_ja wineboot -i 9>&-
             # Without a window manager (Xvfb), a managed window makes Wine wait
             # 2 s on every hide or close.
-            wine_ja wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-            wineserver -w
+            wine_ja wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&-
+            wineserver -w 9>&-
             touch "$WINEPREFIX/.pyxet-ready"
         fi
-        wineserver -p || true
-        wine_ja wineboot
+        wineserver -p 9>&- || true
+        wine_ja wineboot 9>&-
     ) 9>"$PYXET_ROOT/build/.wineprefix.lock" </dev/null >/dev/null 2>&1
 }
 

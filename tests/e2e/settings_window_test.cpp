@@ -1,0 +1,472 @@
+// End to end: the real SettingPyxet.exe, driven from outside under Wine.
+// Expected values are written here from the window's design, as bytes.
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+// Shift_JIS bytes, with the text beside them.
+const std::string TitleBytes = "Pyxet.exe"
+    "\x82\xcc\x90\xdd\x92\xe8\x82\xf0\x8d\x73\x82\xa2\x82\xdc\x82\xb7\x81\x42";  // の設定を行います。
+const std::string SavedBytes =
+    "\x90\xdd\x92\xe8\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // 設定を保存しました。
+const std::string FailedBytes =
+    "\x90\xdd\x92\xe8\x82\xcc\x95\xdb\x91\xb6\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // 設定の保存に失敗しました。
+
+const LONG_PTR FirstRadio = 0x50020009;   // WS_CHILD | WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON
+const LONG_PTR OtherRadio = 0x50000009;   // WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON
+const LONG_PTR PushButton = 0x50000001;   // WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON
+
+struct ControlRow {
+    int id;
+    int group;  // 0 for the push buttons
+    LONG_PTR style;
+    int x, y, width, height;
+    const char* caption;
+    bool checkedAtStart;
+};
+
+const ControlRow Controls[] = {
+    {10, 1, FirstRadio, 0, 18, 120, 30, "\x83\x52\x83\x73\x81\x5b\x82\xb7\x82\xe9\x81\x42", false},  // コピーする。
+    {11, 1, OtherRadio, 120, 18, 120, 30, "\x83\x52\x83\x73\x81\x5b\x82\xb5\x82\xc8\x82\xa2\x81\x42", true},  // コピーしない。
+    {20, 2, FirstRadio, 0, 78, 120, 30, "\x8f\xed\x82\xc9\x8a\x4a\x82\xad\x81\x42", false},  // 常に開く。
+    {21, 2, OtherRadio, 120, 78, 120, 30, "\x8a\x4a\x82\xa9\x82\xc8\x82\xa2\x81\x42", false},  // 開かない。
+    {22, 2, OtherRadio, 240, 78, 120, 30, "\x8d\xc5\x8f\x89\x82\xbe\x82\xaf\x8a\x4a\x82\xad\x81\x42", true},  // 最初だけ開く。
+    {30, 3, FirstRadio, 0, 138, 120, 30, "\x95\x5c\x8e\xa6\x82\xb7\x82\xe9\x81\x42", false},  // 表示する。
+    {31, 3, OtherRadio, 120, 138, 250, 30,
+     "\x83\x4e\x83\x43\x83\x62\x83\x4e\x83\x82\x81\x5b\x83\x68\x82\xc5\x82\xcc\x82\xdd"
+     "\x95\x5c\x8e\xa6\x82\xb7\x82\xe9\x81\x42", true},  // クイックモードでのみ表示する。
+    {40, 4, FirstRadio, 0, 198, 120, 30, "\x93\xc7\x82\xdd\x8d\x9e\x82\xde\x81\x42", false},  // 読み込む。
+    {41, 4, OtherRadio, 120, 198, 250, 30, "\x93\xc7\x82\xdd\x8d\x9e\x82\xdc\x82\xc8\x82\xa2\x81\x42", true},  // 読み込まない。
+    {50, 5, FirstRadio, 0, 258, 120, 30, "\x8d\xec\x90\xac\x82\xb7\x82\xe9\x81\x42", false},  // 作成する。
+    {51, 5, OtherRadio, 120, 258, 250, 30, "\x8d\xec\x90\xac\x82\xb5\x82\xc8\x82\xa2\x81\x42", true},  // 作成しない。
+    {0, 0, PushButton, 50, 300, 100, 30, "\x90\xdd\x92\xe8", false},  // 設定
+    {1, 0, PushButton, 200, 300, 100, 30, "\x83\x4c\x83\x83\x83\x93\x83\x5a\x83\x8b", false},  // キャンセル
+};
+
+const ControlRow* RowOfId(int id)
+{
+    for (const ControlRow& row : Controls) {
+        if (row.id == id) return &row;
+    }
+    return nullptr;
+}
+
+// The default file, and the same with other values: the value lines are
+// the only ones that change.
+std::string GoldenFile() { return ReadBytes(WindowsPath(PYXET_TEST_DATA "/pyxet-defaults.ini")); }
+
+std::string FileWith(const std::string& from, const std::string& to)
+{
+    std::string file = GoldenFile();
+    file.replace(file.find(from), from.size(), to);
+    return file;
+}
+
+// Launches the program with a tail, in a start folder; fails the test if it
+// does not come up.
+#define LAUNCH(program, commandLine, startFolder)                               \
+    do {                                                                       \
+        std::string why_;                                                      \
+        ASSERT_TRUE(Launch(program, commandLine, startFolder, why_)) << why_;  \
+    } while (0)
+
+// Presses "設定" and expects a message box owned by the window with the
+// given text; dismisses it.
+void SaveAndExpectBox(const Program& program, const std::string& text)
+{
+    PostCommand(program, 0);
+    HWND box = WaitForWindowOfClass(program, "#32770", program.window);
+    ASSERT_NE(nullptr, box) << "no message box owned by the settings window";
+    EXPECT_EQ("Setting Pyxet", TextOf(box));
+    EXPECT_EQ(text, MessageBoxText(box));
+    HWND icon = GetDlgItem(box, 20);  // a message box's icon control, if any
+    EXPECT_TRUE(icon == nullptr || !IsWindowVisible(icon)) << "the box shows an icon";
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+void ClickRadio(const Program& program, int id)
+{
+    SendMessageA(ChildById(program.window, id), BM_CLICK, 0, 0);
+}
+
+TEST(SettingsWindow, MatchesTheDesign)
+{
+    const std::string folder = FreshFolder("design");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    HWND w = program.window;
+
+    EXPECT_EQ("SET_first", ClassOf(w));
+    EXPECT_EQ(TitleBytes, TextOf(w));
+    // Windows adds WS_CLIPSIBLINGS and WS_EX_WINDOWEDGE to every captioned top-level window.
+    EXPECT_EQ(0x10CA0000, GetWindowLongPtrA(w, GWL_STYLE) & ~LONG_PTR{WS_CLIPSIBLINGS});
+    EXPECT_EQ(0, GetWindowLongPtrA(w, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_WINDOWEDGE});
+    RECT outer;
+    GetWindowRect(w, &outer);
+    EXPECT_EQ(400, outer.right - outer.left);
+    EXPECT_EQ(370, outer.bottom - outer.top);
+    EXPECT_EQ(CS_HREDRAW | CS_VREDRAW, GetClassLongPtrA(w, GCL_STYLE));
+    EXPECT_EQ(nullptr, GetMenu(w));
+
+    const std::vector<ChildControl> children = ChildControls(w);
+    ASSERT_EQ(std::size(Controls), children.size());
+    for (const ChildControl& child : children) {
+        const ControlRow* row = RowOfId(child.id);
+        ASSERT_NE(nullptr, row) << "unexpected control id " << child.id;
+        SCOPED_TRACE("control id " + std::to_string(child.id));
+        EXPECT_EQ("Button", child.className);
+        // A radio button gives itself WS_TABSTOP while it is checked.
+        const LONG_PTR tabStop = row->group != 0 && child.check == BST_CHECKED ? WS_TABSTOP : 0;
+        EXPECT_EQ(row->style | tabStop, child.style & 0xFFFFFFFF);
+        EXPECT_EQ(row->x, child.rect.left);
+        EXPECT_EQ(row->y, child.rect.top);
+        EXPECT_EQ(row->width, child.rect.right - child.rect.left);
+        EXPECT_EQ(row->height, child.rect.bottom - child.rect.top);
+        EXPECT_EQ(std::string(row->caption), child.caption);
+        if (row->group != 0) {
+            EXPECT_EQ(row->checkedAtStart ? BST_CHECKED : BST_UNCHECKED, child.check);
+        }
+    }
+
+    PostCommand(program, 1);
+    EXPECT_EQ(0u, WaitForExit(program));
+}
+
+TEST(SettingsWindow, SaveWithoutChangesWritesTheDefaults)
+{
+    const std::string folder = FreshFolder("defaults");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    SaveAndExpectBox(program, SavedBytes);
+    EXPECT_EQ(0u, WaitForExit(program));
+    EXPECT_EQ(GoldenFile(), ReadBytes(folder + "\\pyxet.ini"));
+}
+
+TEST(SettingsWindow, SaveWritesTheCheckedChoices)
+{
+    const std::string folder = FreshFolder("choices");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    ClickRadio(program, 20);  // 常に開く。
+    ClickRadio(program, 30);  // 表示する。
+    SaveAndExpectBox(program, SavedBytes);
+    EXPECT_EQ(0u, WaitForExit(program));
+    EXPECT_EQ(FileWith("NW=first\r\nTitle=quick\r\n", "NW=all\r\nTitle=all\r\n"), ReadBytes(folder + "\\pyxet.ini"));
+}
+
+TEST(SettingsWindow, EveryOtherChoiceReachesTheFile)
+{
+    const std::string folder = FreshFolder("others");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    for (int id : {10, 21, 40, 50}) ClickRadio(program, id);
+    SaveAndExpectBox(program, SavedBytes);
+    EXPECT_EQ(0u, WaitForExit(program));
+    EXPECT_EQ(FileWith("QC=off\r\nNW=first\r\nTitle=quick\r\nMovie=off\r\nPrintP=off\r\n",
+                       "QC=on\r\nNW=non\r\nTitle=quick\r\nMovie=on\r\nPrintP=on\r\n"),
+              ReadBytes(folder + "\\pyxet.ini"));
+}
+
+TEST(SettingsWindow, EachClickChangesOnlyItsOwnGroupAndWritesNothing)
+{
+    const std::string folder = FreshFolder("groups");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    // What should be checked: starts at the defaults, follows every click.
+    std::vector<int> checkedOfGroup(6, 0);
+    for (const ControlRow& row : Controls) {
+        if (row.checkedAtStart) checkedOfGroup[size_t(row.group)] = row.id;
+    }
+    for (int clicked : {10, 11, 20, 21, 22, 30, 31, 40, 41, 50, 51, 21, 10}) {
+        ClickRadio(program, clicked);
+        checkedOfGroup[size_t(RowOfId(clicked)->group)] = clicked;
+        for (const ChildControl& child : ChildControls(program.window)) {
+            const ControlRow* row = RowOfId(child.id);
+            if (row == nullptr || row->group == 0) continue;
+            const bool expected = checkedOfGroup[size_t(row->group)] == child.id;
+            EXPECT_EQ(expected ? BST_CHECKED : BST_UNCHECKED, child.check)
+                << "after clicking " << clicked << ", control " << child.id;
+        }
+    }
+    EXPECT_FALSE(FileExists(folder + "\\pyxet.ini"));
+    PostCommand(program, 1);
+    EXPECT_EQ(0u, WaitForExit(program));
+    EXPECT_FALSE(FileExists(folder + "\\pyxet.ini"));
+}
+
+struct QuitRow {
+    const char* name;
+    bool earlierFile;
+    void (*quit)(const Program&);
+};
+
+const QuitRow QuitRows[] = {
+    {"cancel", false, [](const Program& p) { PostCommand(p, 1); }},
+    {"cancel_over_file", true, [](const Program& p) { PostCommand(p, 1); }},
+    {"close_box", false, [](const Program& p) { PostMessageA(p.window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"close_box_over_file", true, [](const Program& p) { PostMessageA(p.window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+};
+
+TEST(SettingsWindow, CancelAndCloseBoxWriteNothing)
+{
+    for (const QuitRow& row : QuitRows) {
+        SCOPED_TRACE(row.name);
+        const std::string folder = FreshFolder(std::string("quit_") + row.name);
+        const std::string file = folder + "\\pyxet.ini";
+        if (row.earlierFile) WriteBytes(file, "earlier\r\n");
+        Program program;
+        LAUNCH(program, CommandLineWithTail(folder), folder);
+        ClickRadio(program, 20);
+        row.quit(program);
+        EXPECT_EQ(0u, WaitForExit(program));
+        if (row.earlierFile) {
+            EXPECT_EQ("earlier\r\n", ReadBytes(file));
+        } else {
+            EXPECT_FALSE(FileExists(file));
+        }
+    }
+}
+
+// A save that cannot write: the failure box, the window stays; once the
+// cause is gone a second save succeeds, or cancel quits with 0.
+struct FailureRow {
+    const char* name;
+    bool retry;  // else cancel after the failure
+    bool lock;   // hold pyxet.ini open without sharing; else a folder named pyxet.ini
+};
+
+const FailureRow FailureRows[] = {
+    {"folder_then_retry", true, false},
+    {"folder_then_cancel", false, false},
+    {"locked_then_retry", true, true},
+    {"locked_then_cancel", false, true},
+};
+
+TEST(SettingsWindow, FailedSaveShowsTheFailureAndKeepsTheWindow)
+{
+    for (const FailureRow& row : FailureRows) {
+        SCOPED_TRACE(row.name);
+        const std::string folder = FreshFolder(std::string("fail_") + row.name);
+        const std::string file = folder + "\\pyxet.ini";
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (row.lock) {
+            WriteBytes(file, "earlier\r\n");
+            held = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        } else {
+            ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
+        }
+        Program program;
+        LAUNCH(program, CommandLineWithTail(folder), folder);
+        ClickRadio(program, 20);
+        SaveAndExpectBox(program, FailedBytes);
+        EXPECT_TRUE(StillRunningAfter(program, 300)) << "the program quit after a failed save";
+        EXPECT_TRUE(IsWindowVisible(program.window));
+        if (row.lock) {
+            CloseHandle(held);
+            EXPECT_EQ("earlier\r\n", ReadBytes(file));
+        } else {
+            RemoveDirectoryA(file.c_str());
+        }
+        if (row.retry) {
+            SaveAndExpectBox(program, SavedBytes);
+            EXPECT_EQ(0u, WaitForExit(program));
+            EXPECT_EQ(FileWith("NW=first", "NW=all"), ReadBytes(file));
+        } else {
+            PostCommand(program, 1);
+            EXPECT_EQ(0u, WaitForExit(program));
+            EXPECT_FALSE(row.lock ? ReadBytes(file) != "earlier\r\n" : FileExists(file));
+        }
+    }
+}
+
+// Which folder the file lands in, for the ways a folder can be named.
+struct CommandLineRow {
+    const char* name;
+    const char* folderName;      // created below the test's folder; "" for none
+    const char* tail;            // %s stands for the folder's full path
+    bool saves;                  // else the failure box
+    bool fileInFolder;           // else in the start folder
+};
+
+const CommandLineRow CommandLineRows[] = {
+    {"no_tail", "", "", true, false},
+    {"plain", "plain", "%s", true, true},
+    {"blanks_unquoted", "with blanks", "%s", true, true},
+    {"quoted", "quoted blanks", "\"%s\"", true, true},
+    {"quoted_then_blanks", "quoted then", "\"%s\"   ", true, true},
+    {"missing_folder", "", "%s\\does not exist", false, false},
+    {"quoted_missing_folder", "", "\"%s\\does not exist\"", false, false},
+};
+
+TEST(SettingsWindow, CommandLineNamesTheFolder)
+{
+    for (const CommandLineRow& row : CommandLineRows) {
+        SCOPED_TRACE(row.name);
+        const std::string base = FreshFolder(std::string("cmd_") + row.name);
+        const std::string start = base + "\\start";
+        CreateDirectoryA(start.c_str(), nullptr);
+        std::string target = base;
+        if (*row.folderName != '\0') {
+            target = base + "\\" + row.folderName;
+            CreateDirectoryA(target.c_str(), nullptr);
+        }
+        char tail[1024];
+        std::snprintf(tail, sizeof tail, row.tail, target.c_str());
+        const std::string commandLine = *row.tail == '\0' ? "\"" + WindowsPath(PYXET_PROGRAM) + "\""
+                                                           : CommandLineWithTail(tail);
+        Program program;
+        LAUNCH(program, commandLine, start);
+        if (row.saves) {
+            SaveAndExpectBox(program, SavedBytes);
+            EXPECT_EQ(0u, WaitForExit(program));
+            const std::string expectedAt = (row.fileInFolder ? target : start) + "\\pyxet.ini";
+            EXPECT_EQ(GoldenFile(), ReadBytes(expectedAt)) << "expected the file at " << expectedAt;
+            if (row.fileInFolder) {
+                EXPECT_FALSE(FileExists(start + "\\pyxet.ini"));
+            }
+        } else {
+            SaveAndExpectBox(program, FailedBytes);
+            EXPECT_TRUE(StillRunningAfter(program, 300));
+            PostCommand(program, 1);
+            EXPECT_EQ(0u, WaitForExit(program));
+            EXPECT_FALSE(FileExists(start + "\\pyxet.ini")) << "written into the start-up folder";
+        }
+    }
+}
+
+const DWORD BackgroundGrey = 0xC8C8C8;
+
+// The screen shows the window painted once a spot that only the background
+// covers is grey; X draws a moment after the program paints.
+ClientPixels CaptureWhenPainted(HWND window)
+{
+    ClientPixels pixels;
+    WaitUntil([&] {
+        pixels = CaptureClient(window);
+        return pixels.width > 300 && pixels.height > 70 && pixels.at(300, 68) == BackgroundGrey;
+    });
+    return pixels;
+}
+
+// The program file's resources: the SPANNER icon group in Japanese with a
+// 32x32 image on a transparent ground and an opaque 16x16 one, and nothing else.
+BOOL CALLBACK CollectType(HMODULE, LPSTR type, LONG_PTR list)
+{
+    reinterpret_cast<std::vector<ULONG_PTR>*>(list)->push_back(reinterpret_cast<ULONG_PTR>(type));
+    return TRUE;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR list)
+{
+    reinterpret_cast<std::vector<std::string>*>(list)->push_back(IS_INTRESOURCE(name) ? "#" : name);
+    return TRUE;
+}
+
+#pragma pack(push, 2)
+struct GroupEntry { BYTE width, height, colours, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
+struct GroupHeader { WORD reserved, type, count; GroupEntry entries[2]; };
+#pragma pack(pop)
+
+TEST(ProgramFile, CarriesOnlyTheSpannerIcon)
+{
+    HMODULE module = LoadLibraryExA(WindowsPath(PYXET_PROGRAM).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    std::vector<ULONG_PTR> types;
+    EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&types));
+    EXPECT_EQ((std::vector<ULONG_PTR>{3, 14}), types) << "RT_ICON and RT_GROUP_ICON only: no manifest, no version";
+    std::vector<std::string> groups;
+    EnumResourceNamesA(module, MAKEINTRESOURCEA(14), CollectName, reinterpret_cast<LONG_PTR>(&groups));
+    EXPECT_EQ(std::vector<std::string>{"SPANNER"}, groups);
+
+    HRSRC group = FindResourceExA(module, MAKEINTRESOURCEA(14), "SPANNER", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    ASSERT_NE(nullptr, group) << "no Japanese SPANNER group";
+    ASSERT_EQ(sizeof(GroupHeader), SizeofResource(module, group));
+    const auto* header = static_cast<const GroupHeader*>(LockResource(LoadResource(module, group)));
+    ASSERT_EQ(2, header->count);
+    struct Expected { int size; bool cornerMasked; };
+    const Expected expected[] = {{32, true}, {16, false}};
+    for (int i = 0; i < 2; ++i) {
+        const GroupEntry& entry = header->entries[i];
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_EQ(expected[i].size, entry.width);
+        EXPECT_EQ(expected[i].size, entry.height);
+        EXPECT_EQ(16, entry.colours);
+        EXPECT_EQ(4, entry.bitCount);
+        HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(entry.id), MAKEINTRESOURCEA(3));
+        ASSERT_NE(nullptr, image);
+        const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, image)));
+        const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(bytes);
+        ASSERT_EQ(expected[i].size * 2, info->biHeight);
+        ASSERT_EQ(4, info->biBitCount);
+        // Colour rows, then AND-mask rows (1 bit a pixel, rows padded to 4 bytes).
+        const int size = expected[i].size;
+        const BYTE* mask = bytes + info->biSize + 16 * 4 + (size / 2 + 3) / 4 * 4 * size;
+        const int maskRow = (size / 8 + 3) / 4 * 4;
+        int masked = 0;
+        for (int b = 0; b < maskRow * size; ++b) masked += mask[b] != 0;
+        EXPECT_EQ(expected[i].cornerMasked, (mask[0] & 0x80) != 0);
+        if (expected[i].cornerMasked) {
+            EXPECT_GT(masked, 0);
+        } else {
+            EXPECT_EQ(0, masked) << "the 16x16 image must be opaque";
+        }
+    }
+    FreeLibrary(module);
+}
+
+// Light grey (200, 200, 200) under the headings; the headings' text in the
+// default black, drawn without background boxes.
+void ExpectPaintedClient(const ClientPixels& pixels)
+{
+    // Background only: right of the shorter headings, and around the push buttons.
+    const RECT plain[] = {{200, 62, 390, 74}, {200, 182, 390, 194}, {0, 292, 45, 298}, {310, 300, 390, 320}};
+    for (const RECT& r : plain) {
+        for (int y = r.top; y < r.bottom && y < pixels.height; ++y) {
+            for (int x = r.left; x < r.right && x < pixels.width; ++x) {
+                ASSERT_EQ(BackgroundGrey, pixels.at(x, y)) << "background at (" << x << ", " << y << ")";
+            }
+        }
+    }
+    // Each heading's band: some dark text, nothing lighter than the grey.
+    for (int top : {0, 60, 120, 180, 240}) {
+        int dark = 0, lighter = 0;
+        for (int y = top; y < top + 16; ++y) {
+            for (int x = 0; x < 390 && x < pixels.width; ++x) {
+                const DWORD p = pixels.at(x, y);
+                const int r = int(p >> 16), g = int(p >> 8 & 0xFF), b = int(p & 0xFF);
+                if (r < 100 && g < 100 && b < 100) ++dark;
+                if (r > 200 || g > 200 || b > 200) ++lighter;
+            }
+        }
+        EXPECT_GT(dark, 20) << "no heading text at y " << top;
+        EXPECT_EQ(0, lighter) << "a background box behind the heading at y " << top;
+    }
+}
+
+TEST(SettingsWindow, PaintsGreyWithHeadingsAndRepaintsAfterRestore)
+{
+    const std::string folder = FreshFolder("paint");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    {
+        SCOPED_TRACE("first paint");
+        ExpectPaintedClient(CaptureWhenPainted(program.window));
+    }
+    SendMessageA(program.window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(program.window));
+    SendMessageA(program.window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(program.window));
+    {
+        SCOPED_TRACE("after minimise and restore");
+        ExpectPaintedClient(CaptureWhenPainted(program.window));
+    }
+    PostCommand(program, 1);
+    EXPECT_EQ(0u, WaitForExit(program));
+}
+
+}  // namespace
