@@ -16,13 +16,13 @@ ensure_packages || { echo "could not install the packages"; exit 1; }
 mkdir -p build
 { cmake --preset win64 && cmake --build --preset win64 -j "$(nproc)" --target SettingPyxet window_shot; } \
     >build/run-build.log 2>&1 || { cat build/run-build.log; exit 1; }
-wine_prefix_ready
 
 program=build/win64/SettingPyxet.exe
 windows_folder="Z:${folder//\//\\}"  # Wine's drive Z: is the Linux root
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "SettingPyxet for $folder"
+    wine_prefix_ready
     wine_ja wine "$program" "$windows_folder"
     exit $?
 fi
@@ -31,6 +31,7 @@ echo "No display: running on a virtual one; the picture goes to build/screenshot
 xvfb_dir=build/run-xvfb
 scripts/xvfb.sh start "$xvfb_dir" >/dev/null || exit 1
 export DISPLAY=":$(cat "$xvfb_dir/display")"
+wine_prefix_ready
 desktop="/desktop=SettingPyxet,480x420"  # a Wine virtual desktop draws the title bar
 wine_ja wine explorer "$desktop" "$program" "$windows_folder" &
 wine_ja wine explorer "$desktop" build/win64/window_shot.exe 'build\screenshot.bmp'

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds all three presets, runs the native and the
-# win64 (Wine) suites, and prints one summary. Exits non-zero on any failure.
+# win64 (Wine) suites and a short fuzzing run, and prints one summary.
+# Exits non-zero on any failure.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
 . "$PYXET_ROOT/scripts/wine-env.sh"
@@ -35,6 +36,8 @@ if build native; then run_suite native; else problems+=("native: build failed");
 if build win64; then run_suite win64; else
     problems+=("win64: build failed"); failed=$((failed + 1))
 fi
+echo "== fuzzing the command-line tail (${PYXET_FUZZ_SECONDS:-20} s)"
+if scripts/fuzz.sh "${PYXET_FUZZ_SECONDS:-20}"; then passed=$((passed + 1)); else problems+=("fuzz: failed"); failed=$((failed + 1)); fi
 build win32 || { problems+=("win32: build failed"); failed=$((failed + 1)); }
 wine_stop
 

@@ -14,12 +14,13 @@ wine_ja() { env LC_ALL=ja_JP.UTF-8 "$@"; }
 # Wine's own services running, so every later start takes a fraction of a
 # second. The services are started here with their output on /dev/null: if a
 # test's first program started them, they would inherit its output pipe and
-# whoever reads that pipe (CTest) would wait for them to end.
+# whoever reads that pipe (CTest) would wait for them to end. The desktop
+# that starts with them takes the DISPLAY of this moment: with none, no
+# window of this wineserver's programs can appear on any display.
 wine_prefix_ready() {
     mkdir -p "$PYXET_ROOT/build"
     (
         flock 9
-        unset DISPLAY
         # What Wine starts here lives on, so none of it may inherit the lock (9>&-).
         if [ ! -f "$WINEPREFIX/.pyxet-ready" ]; then
             wine_ja wineboot -i 9>&-
@@ -29,7 +30,11 @@ wine_prefix_ready() {
             wineserver -w 9>&-
             touch "$WINEPREFIX/.pyxet-ready"
         fi
-        wineserver -p 9>&- || true
+        # A server left from an earlier run may hold a desktop on a display
+        # that is gone: start afresh.
+        wineserver -k 9>&- || true
+        wineserver -w 9>&-
+        wineserver -p 9>&-
         wine_ja wineboot 9>&-
     ) 9>"$PYXET_ROOT/build/.wineprefix.lock" </dev/null >/dev/null 2>&1
 }

@@ -39,15 +39,15 @@ const ValueLine ValueLines[] = {
 // write the stream reports as failed.
 bool WriteLines(FILE* file)
 {
-    if (std::fprintf(file, Header, LineEnd) < 0) return false;
+    if (fprintf(file, Header, LineEnd) < 0) return false;
     for (const ValueLine& line : ValueLines) {
-        if (std::fprintf(file, line.format, Setting.*line.choice, LineEnd) < 0) return false;
+        if (fprintf(file, line.format, Setting.*line.choice, LineEnd) < 0) return false;
     }
-    if (std::fprintf(file, Rule, LineEnd) < 0) return false;
+    if (fprintf(file, Rule, LineEnd) < 0) return false;
     for (const char* line : Legend) {
-        if (std::fprintf(file, line, LineEnd) < 0) return false;
+        if (fprintf(file, line, LineEnd) < 0) return false;
     }
-    return std::fprintf(file, EndMarker, LineEnd) >= 0;
+    return fprintf(file, EndMarker, LineEnd) >= 0;
 }
 
 }  // namespace
@@ -55,12 +55,12 @@ bool WriteLines(FILE* file)
 bool SaveSettingFile()
 {
     // "wb" creates or truncates. A failed open leaves an existing file as it was.
-    Setting.File = std::fopen("pyxet.ini", "wb");
+    Setting.File = fopen("pyxet.ini", "wb");
     if (Setting.File == nullptr) return false;
 
     // The buffer usually holds the whole file, so a full disk shows only at the
     // flush; the close is checked too, since that is where the data lands.
-    bool written = WriteLines(Setting.File) && std::fflush(Setting.File) == 0;
-    bool closed = std::fclose(Setting.File) == 0;
+    bool written = WriteLines(Setting.File) && fflush(Setting.File) == 0;
+    bool closed = fclose(Setting.File) == 0;
     return written && closed;
 }

@@ -1,6 +1,6 @@
 #include "settings/setting_record.h"
 
-#include <cstring>
+#include <string.h>
 
 SettingRecord Setting;
 
@@ -10,7 +10,7 @@ namespace {
 template <size_t N>
 void CopyText(char (&array)[N], const char (&text)[N])
 {
-    std::memcpy(array, text, N);
+    memcpy(array, text, N);
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 // may take and the one currently chosen. Knows nothing of Windows.
 #pragma once
 
-#include <cstdint>
-#include <cstdio>
+// The C headers, not <cstdio>: any libstdc++ header switches mingw-w64 to its
+// own printf family, which would add some 20 KiB that the C runtime's
+// fprintf makes unnecessary. The writer includes this header first.
+#include <stdint.h>
+#include <stdio.h>
 
 struct SettingRecord {
     // Current choices, named after the keys of pyxet.ini. Each points into

@@ -26,9 +26,6 @@ const PushButtonRow PushButtons[] = {
 const char ClassName[] = "SET_first";
 const char Title[] = "Pyxet.exeの設定を行います。";
 
-// A path longer than this cannot be entered anyway.
-char FolderBuffer[32768];
-
 bool RegisterSettingsClass(HINSTANCE instance)
 {
     WNDCLASSA windowClass = {};
@@ -49,13 +46,16 @@ void EnterFolderOfCommandLine()
     const char* tail = CommandLineTail(GetCommandLineA());
     if (lstrlenA(tail) == 0) return;
     const TextSpan folder = FolderInTail(tail);
-    if (folder.length >= sizeof FolderBuffer) {
+    // Without a manifest that says otherwise, the working directory of a
+    // program is at most MAX_PATH long: a longer folder cannot be entered.
+    char path[MAX_PATH];
+    if (folder.length >= sizeof path) {
         WorkingFolderEntered = false;
         return;
     }
-    std::memcpy(FolderBuffer, folder.text, folder.length);
-    FolderBuffer[folder.length] = '\0';
-    WorkingFolderEntered = SetCurrentDirectoryA(FolderBuffer) != 0;
+    std::memcpy(path, folder.text, folder.length);
+    path[folder.length] = '\0';
+    WorkingFolderEntered = SetCurrentDirectoryA(path) != 0;
 }
 
 }  // namespace

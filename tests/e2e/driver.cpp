@@ -82,11 +82,11 @@ bool Launch(Program& program, const std::string& commandLine, const std::string&
         why = "CreateProcess failed, error " + std::to_string(GetLastError());
         return false;
     }
-    WaitForInputIdle(program.process.hProcess, WaitLimitMs);
+    WaitForInputIdle(program.process.hProcess, FirstWindowLimitMs);
     const bool ready = WaitUntil([&] {
         program.window = FindWindowOfClass(program, "SET_first", nullptr);
         return program.window != nullptr && Children(program.window).size() == 13;
-    });
+    }, FirstWindowLimitMs);
     if (!ready) {
         why = program.window == nullptr ? "no SET_first window appeared"
                                         : "the window has " + std::to_string(Children(program.window).size()) +

@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
-// How long any one wait may take before the test gives up.
+// How long any one wait may take before the test gives up. A program's first
+// window on a new prefix waits for Wine's desktop and font set-up: longer.
 const DWORD WaitLimitMs = 10000;
+const DWORD FirstWindowLimitMs = 60000;
 
-// Polls `ready` every 20 ms until it holds or WaitLimitMs has passed.
+// Polls `ready` every 20 ms until it holds or `limitMs` has passed.
 template <typename Ready>
-bool WaitUntil(Ready ready)
+bool WaitUntil(Ready ready, DWORD limitMs = WaitLimitMs)
 {
-    const ULONGLONG end = GetTickCount64() + WaitLimitMs;
+    const ULONGLONG end = GetTickCount64() + limitMs;
     while (!ready()) {
         if (GetTickCount64() > end) return false;
         Sleep(20);
