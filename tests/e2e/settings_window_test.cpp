@@ -90,7 +90,9 @@ void SaveAndExpectBox(const Program& program, const std::string& text)
 
 void ClickRadio(const Program& program, int id)
 {
-    SendMessageA(ChildById(program.window, id), BM_CLICK, 0, 0);
+    HWND radio = ChildById(program.window, id);
+    SendMessageA(radio, BM_CLICK, 0, 0);
+    EXPECT_EQ(BST_CHECKED, SendMessageA(radio, BM_GETCHECK, 0, 0)) << "a click on radio " << id << " did not check it";
 }
 
 TEST(SettingsWindow, MatchesTheDesign)
