@@ -39,5 +39,5 @@ shot=$?
 wait
 wine_stop
 scripts/xvfb.sh stop "$xvfb_dir"
-[ $shot -eq 0 ] && convert build/screenshot.bmp build/screenshot.png && rm -f build/screenshot.bmp || exit 1
+[ $shot -eq 0 ] && /usr/bin/convert build/screenshot.bmp build/screenshot.png && rm -f build/screenshot.bmp || exit 1
 echo "screenshot: $PYXET_ROOT/build/screenshot.png (cancelled: nothing written)"
