@@ -33,9 +33,7 @@ build() {  # preset
 mkdir -p build
 start=$SECONDS
 if build native; then run_suite native; else problems+=("native: build failed"); failed=$((failed + 1)); fi
-if build win64; then run_suite win64; else
-    problems+=("win64: build failed"); failed=$((failed + 1))
-fi
+if build win64; then run_suite win64; else problems+=("win64: build failed"); failed=$((failed + 1)); fi
 echo "== fuzzing the command-line tail (${PYXET_FUZZ_SECONDS:-20} s)"
 if scripts/fuzz.sh "${PYXET_FUZZ_SECONDS:-20}"; then passed=$((passed + 1)); else problems+=("fuzz: failed"); failed=$((failed + 1)); fi
 build win32 || { problems+=("win32: build failed"); failed=$((failed + 1)); }
