@@ -23,9 +23,8 @@ export DISPLAY=":$(cat "$xvfb_dir/display")"
 wine_prefix_ready
 folder=build/bench-folder
 mkdir -p "$folder"
-z() { local p; p=$(realpath "$1"); echo "Z:${p//\//\\}"; }
-timing=$(wine_ja wine build/win64/bench_driver.exe "$(z build/win64/SettingPyxet.exe)" \
-    "$(z build/win64/baseline.exe)" "$(z "$folder")" "$runs")
+timing=$(wine_ja wine build/win64/bench_driver.exe "$(windows_path build/win64/SettingPyxet.exe)" \
+    "$(windows_path build/win64/baseline.exe)" "$(windows_path "$folder")" "$runs")
 status=$?
 wine_stop
 scripts/xvfb.sh stop "$xvfb_dir"

@@ -18,7 +18,7 @@ mkdir -p build
     >build/run-build.log 2>&1 || { cat build/run-build.log; exit 1; }
 
 program=build/win64/SettingPyxet.exe
-windows_folder="Z:${folder//\//\\}"  # Wine's drive Z: is the Linux root
+windows_folder=$(windows_path "$folder")
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "SettingPyxet for $folder"

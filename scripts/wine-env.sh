@@ -10,6 +10,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # through env keeps bash from warning that the locale is missing.
 wine_ja() { env LC_ALL=ja_JP.UTF-8 "$@"; }
 
+# The Windows path of a Linux file or folder: Wine's drive Z: is the root.
+windows_path() { local p; p=$(realpath "$1") && echo "Z:${p//\//\\}"; }
+
 # Creates the private prefix once (about 10 s), then keeps one wineserver and
 # Wine's own services running, so every later start takes a fraction of a
 # second. The services are started here with their output on /dev/null: if a

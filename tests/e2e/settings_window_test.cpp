@@ -281,7 +281,11 @@ TEST(SettingsWindow, FailedSaveShowsTheFailureAndKeepsTheWindow)
         } else {
             PostCommand(program, 1);
             EXPECT_EQ(0u, WaitForExit(program));
-            EXPECT_FALSE(row.lock ? ReadBytes(file) != "earlier\r\n" : FileExists(file));
+            if (row.lock) {
+                EXPECT_EQ("earlier\r\n", ReadBytes(file));
+            } else {
+                EXPECT_FALSE(FileExists(file));
+            }
         }
     }
 }
