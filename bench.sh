@@ -23,7 +23,7 @@ export DISPLAY=":$(cat "$xvfb_dir/display")"
 wine_prefix_ready
 folder=build/bench-folder
 mkdir -p "$folder"
-timing=$(wine_ja wine build/win64/bench_driver.exe "$(windows_path build/win64/SettingPyxet.exe)" \
+timing=$(wine_ja "$WINELOADER" build/win64/bench_driver.exe "$(windows_path build/win64/SettingPyxet.exe)" \
     "$(windows_path build/win64/baseline.exe)" "$(windows_path "$folder")" "$runs")
 status=$?
 wine_stop
@@ -32,7 +32,7 @@ scripts/xvfb.sh stop "$xvfb_dir"
 
 imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort | paste -sd ' '; }
 {
-    echo "Measured $(date -u +%Y-%m-%d) on $(nproc) cores of $(uname -m) Debian $(cat /etc/debian_version), Wine $(wine --version | sed 's/wine-//'), Xvfb."
+    echo "Measured $(date -u +%Y-%m-%d) on $(nproc) cores of $(uname -m) Debian $(cat /etc/debian_version), Wine $("$WINELOADER" --version | sed 's/wine-//'), Xvfb."
     echo
     echo "$timing"
     echo

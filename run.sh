@@ -23,7 +23,7 @@ windows_folder=$(windows_path "$folder")
 if [ -n "${DISPLAY:-}" ]; then
     echo "SettingPyxet for $folder"
     wine_prefix_ready
-    wine_ja wine "$program" "$windows_folder"
+    wine_ja "$WINELOADER" "$program" "$windows_folder"
     exit $?
 fi
 
@@ -33,8 +33,8 @@ scripts/xvfb.sh start "$xvfb_dir" >/dev/null || exit 1
 export DISPLAY=":$(cat "$xvfb_dir/display")"
 wine_prefix_ready
 desktop="/desktop=SettingPyxet,480x420"  # a Wine virtual desktop draws the title bar
-wine_ja wine explorer "$desktop" "$program" "$windows_folder" &
-wine_ja wine explorer "$desktop" build/win64/window_shot.exe 'build\screenshot.bmp'
+wine_ja "$WINELOADER" explorer "$desktop" "$program" "$windows_folder" &
+wine_ja "$WINELOADER" explorer "$desktop" build/win64/window_shot.exe 'build\screenshot.bmp'
 shot=$?
 wait
 wine_stop

@@ -5,9 +5,13 @@ export WINEDEBUG=-all
 # Never offer to install Mono or Gecko into a new prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The 64-bit loader, named directly: Debian's /usr/bin/wine takes the 32-bit
+# one whenever wine32 is installed, even where the kernel cannot run it. The
+# 64-bit loader hands a 32-bit program on to the 32-bit one by itself.
+export WINELOADER=/usr/lib/wine/wine64
+
 # Runs a Wine command with the ANSI code page 932, so Shift_JIS bytes pass
-# the A calls unchanged. Wine needs only the name, not a glibc locale; going
-# through env keeps bash from warning that the locale is missing.
+# the A calls unchanged.
 wine_ja() { env LC_ALL=ja_JP.UTF-8 "$@"; }
 
 # The Windows path of a Linux file or folder: Wine's drive Z: is the root.
@@ -26,10 +30,10 @@ wine_prefix_ready() {
         flock 9
         # What Wine starts here lives on, so none of it may inherit the lock (9>&-).
         if [ ! -f "$WINEPREFIX/.pyxet-ready" ]; then
-            wine_ja wineboot -i 9>&-
+            wine_ja "$WINELOADER" wineboot -i 9>&-
             # Without a window manager (Xvfb), a managed window makes Wine wait
             # 2 s on every hide or close.
-            wine_ja wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&-
+            wine_ja "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&-
             wineserver -w 9>&-
             touch "$WINEPREFIX/.pyxet-ready"
         fi
@@ -38,7 +42,7 @@ wine_prefix_ready() {
         wineserver -k 9>&- || true
         wineserver -w 9>&-
         wineserver -p 9>&-
-        wine_ja wineboot 9>&-
+        wine_ja "$WINELOADER" wineboot 9>&-
     ) 9>"$PYXET_ROOT/build/.wineprefix.lock" </dev/null >/dev/null 2>&1
 }
 

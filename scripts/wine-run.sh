@@ -12,4 +12,4 @@ case "${1:-}" in
 --prepare) wine_prefix_ready; exit 0 ;;
 --finish) wine_stop; exit 0 ;;
 esac
-exec env LC_ALL=ja_JP.UTF-8 wine "$@"
+exec env LC_ALL=ja_JP.UTF-8 "$WINELOADER" "$@"
