@@ -1,46 +1,124 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds all three presets, runs the native and the
-# win64 (Wine) suites and a short fuzzing run, and prints one summary.
-# Exits non-zero on any failure.
+# Installs what is missing, builds the three presets and runs every suite:
+# native (with sanitizers), win64 and win32 under Wine (win32 against the
+# shipped program), a short fuzzing run, and a second build of the shipped
+# program that must give the same bytes. Prints one summary and exits
+# non-zero on any failure. Every log is in build/.
 set -u
+started=$SECONDS
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
 . "$PYXET_ROOT/scripts/wine-env.sh"
 cd "$PYXET_ROOT"
+mkdir -p build
 
 ensure_packages || { echo "could not install the packages"; exit 1; }
 
-failed=0 passed=0 problems=()
-run_suite() {  # preset
-    local log="build/$1-ctest.log"
-    ctest --preset "$1" 2>&1 | tee "$log"
-    local line
-    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
-    if [ -z "$line" ]; then
-        problems+=("$1: no test result"); failed=$((failed + 1)); return
-    fi
-    local f t
-    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
-    t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
-    passed=$((passed + t - f)); failed=$((failed + f))
-    [ "$f" -eq 0 ] || problems+=("$1: $f of $t tests failed")
-}
+passed=0 failed=0 skipped=0 lines=()
+report() { lines+=("$1"); }  # a line of the summary
+
 build() {  # preset
-    echo "== $1: configure and build"
-    cmake --preset "$1" >"build/$1-configure.log" 2>&1 || { cat "build/$1-configure.log"; return 1; }
-    cmake --build --preset "$1" -j "$(nproc)"
+    echo "== building $1 (log: build/$1-build.log)"
+    { cmake --preset "$1" && cmake --build --preset "$1" -j "$(nproc)"; } >"build/$1-build.log" 2>&1 && return 0
+    tail -n 40 "build/$1-build.log"
+    echo "(the whole log: build/$1-build.log)"
+    return 1
 }
 
-mkdir -p build
-start=$SECONDS
-if build native; then run_suite native; else problems+=("native: build failed"); failed=$((failed + 1)); fi
-if build win64; then run_suite win64; else problems+=("win64: build failed"); failed=$((failed + 1)); fi
-echo "== fuzzing the command-line tail (${PYXET_FUZZ_SECONDS:-20} s)"
-if scripts/fuzz.sh "${PYXET_FUZZ_SECONDS:-20}"; then passed=$((passed + 1)); else problems+=("fuzz: failed"); failed=$((failed + 1)); fi
-build win32 || { problems+=("win32: build failed"); failed=$((failed + 1)); }
-wine_stop
+# CTest's closing line, "N% tests passed, F tests failed out of T".
+ctest_counts() {  # log -> "failed total", or nothing
+    sed -n -E 's/.* tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1 \2/p' "$1" | tail -n 1
+}
+
+run_suite() {  # preset
+    local log="build/$1-ctest.log" t0=$SECONDS counts f t
+    echo "== $1 suite (log: $log)"
+    ctest --preset "$1" >"$log" 2>&1
+    counts=$(ctest_counts "$log")
+    if [ -z "$counts" ]; then
+        tail -n 40 "$log"
+        report "$1: no test result (see $log)"
+        failed=$((failed + 1))
+        return
+    fi
+    read -r f t <<<"$counts"
+    passed=$((passed + t - f)) failed=$((failed + f))
+    if [ "$f" -eq 0 ]; then
+        report "$1: $t passed ($((SECONDS - t0)) s)"
+    else
+        sed -n '/The following tests FAILED/,$p' "$log"
+        report "$1: $f of $t failed ($((SECONDS - t0)) s; output in $log)"
+    fi
+}
+
+# Why this machine cannot run the 32-bit suites, or nothing when it can.
+why_no_32bit() {
+    if ! kernel_runs_32bit; then
+        echo "this machine's kernel cannot run 32-bit x86 programs"
+    elif ! wine_ja "$WINELOADER" 'C:\windows\syswow64\hostname.exe' >build/wine32-check.log 2>&1; then
+        echo "Wine did not start a 32-bit program (build/wine32-check.log)"
+    fi
+}
+
+built=()
+for preset in native win64 win32; do
+    if build "$preset"; then
+        built+=("$preset")
+    else
+        report "$preset: build failed (build/$preset-build.log)"
+        failed=$((failed + 1))
+    fi
+done
+is_built() { [[ " ${built[*]} " == *" $1 "* ]]; }
+
+# The fuzzer compiles the portable code itself; it runs beside the suites.
+fuzz_pid=""
+if is_built native; then
+    echo "== fuzzing the command-line tail for ${PYXET_FUZZ_SECONDS:-20} s, beside the suites (log: build/fuzz.log)"
+    scripts/fuzz.sh "${PYXET_FUZZ_SECONDS:-20}" >build/fuzz.log 2>&1 &
+    fuzz_pid=$!
+fi
+
+is_built native && run_suite native
+if is_built win64 || is_built win32; then
+    [ -f "$WINEPREFIX/.pyxet-ready" ] || echo "== making the Wine prefix in build/wineprefix (about a minute, once)"
+    if wine_prepare wine_prefix_create; then
+        is_built win64 && run_suite win64
+        if is_built win32; then
+            why=$(why_no_32bit)
+            if [ -z "$why" ]; then
+                run_suite win32
+            else
+                # The same test sources as win64, so as many tests.
+                n=$(ctest_counts build/win64-ctest.log 2>/dev/null | cut -d' ' -f2)
+                skipped=$((skipped + ${n:-1}))
+                report "win32: ${n:-all} tests skipped: $why; the shipped program was built, not run"
+            fi
+        fi
+    else
+        report "Wine: the prefix could not be made (build/wine-prepare.log)"
+        failed=$((failed + 1))
+    fi
+    wine_stop
+fi
+
+if [ -n "$fuzz_pid" ]; then
+    if wait "$fuzz_pid"; then
+        passed=$((passed + 1))
+        report "fuzz: passed ($(tail -n 1 build/fuzz.log))"
+    else
+        tail -n 40 build/fuzz.log
+        report "fuzz: failed (build/fuzz.log)"
+        failed=$((failed + 1))
+    fi
+else
+    report "fuzz: not run, the native build failed"
+    skipped=$((skipped + 1))
+fi
 
 echo
-echo "== summary ($((SECONDS - start)) s)"
-for p in "${problems[@]+"${problems[@]}"}"; do echo "  $p"; done
-echo "$passed passed, $failed failed"
+echo "== summary ($((SECONDS - started)) s, installing included)"
+for line in "${lines[@]}"; do echo "  $line"; done
+summary="$passed passed, $failed failed"
+[ "$skipped" -eq 0 ] || summary+=", $skipped skipped"
+echo "$summary"
 [ "$failed" -eq 0 ]
