@@ -38,3 +38,11 @@ TextSpan FolderInTail(const char* tail)
     }
     return {tail, length};
 }
+
+bool CopyFolder(TextSpan folder, char* path, size_t size)
+{
+    if (folder.length >= size) return false;  // the NUL needs a byte too
+    std::memcpy(path, folder.text, folder.length);
+    path[folder.length] = '\0';
+    return true;
+}

@@ -22,3 +22,8 @@ struct TextSpan {
 // the whole tail. A Windows path cannot hold a double quote, so this changes
 // nothing for a tail that could have named a folder as it stands.
 TextSpan FolderInTail(const char* tail);
+
+// Copies `folder` into `path`, a buffer of `size` bytes, NUL-terminated.
+// False, with nothing written, when it does not fit: the caller's buffer is
+// as long as a working directory may be, so such a folder cannot be entered.
+bool CopyFolder(TextSpan folder, char* path, size_t size);

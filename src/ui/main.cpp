@@ -4,8 +4,6 @@
 #include "ui/command_line.h"
 #include "ui/main_window.h"
 
-#include <cstring>
-
 bool WorkingFolderEntered = true;
 
 namespace {
@@ -45,16 +43,13 @@ void EnterFolderOfCommandLine()
 {
     const char* tail = CommandLineTail(GetCommandLineA());
     if (lstrlenA(tail) == 0) return;
-    const TextSpan folder = FolderInTail(tail);
     // Without a manifest that says otherwise, the working directory of a
     // program is at most MAX_PATH long: a longer folder cannot be entered.
     char path[MAX_PATH];
-    if (folder.length >= sizeof path) {
+    if (!CopyFolder(FolderInTail(tail), path, sizeof path)) {
         WorkingFolderEntered = false;
         return;
     }
-    std::memcpy(path, folder.text, folder.length);
-    path[folder.length] = '\0';
     WorkingFolderEntered = SetCurrentDirectoryA(path) != 0;
 }
 

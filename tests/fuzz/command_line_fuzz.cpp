@@ -1,4 +1,5 @@
-// libFuzzer target: CommandLineTail and FolderInTail on any command line.
+// libFuzzer target: CommandLineTail, FolderInTail and CopyFolder on any
+// command line.
 // The input is copied into a buffer of exactly its length plus the NUL, so
 // AddressSanitizer stops any read past the terminating NUL.
 #include "ui/command_line.h"
@@ -57,6 +58,17 @@ void CheckFolder(const char* tail)
     for (size_t i = 2 + folder.length; i < length; ++i) Require(tail[i] == ' ');
 }
 
+// The folder fits a working-directory buffer whole, NUL included, or not at
+// all; a buffer of its own exact size lets AddressSanitizer see any overrun.
+void CheckCopy(TextSpan folder)
+{
+    const size_t size = 1 + folder.length % 300;
+    std::vector<char> path(size);
+    const bool copied = CopyFolder(folder, path.data(), size);
+    Require(copied == (folder.length < size));
+    if (copied) Require(std::memcmp(path.data(), folder.text, folder.length) == 0 && path[folder.length] == '\0');
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -68,5 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* tail = CommandLineTail(exact.data());
     CheckTail(exact.data(), length, tail);
     CheckFolder(tail);
+    CheckCopy(FolderInTail(tail));
     return 0;
 }
