@@ -71,6 +71,36 @@ std::string CommandLineWithTail(const std::string& tail)
     return "\"" + WindowsPath(PYXET_PROGRAM) + "\" " + tail;
 }
 
+namespace {
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lParam);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == search->first) search->second.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindowsOf(const Program& program)
+{
+    std::pair<DWORD, std::vector<HWND>> search = {program.process.dwProcessId, {}};
+    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+}  // namespace
+
+std::string WindowsOf(const Program& program)
+{
+    std::string list;
+    for (HWND window : TopLevelWindowsOf(program)) {
+        if (!list.empty()) list += ", ";
+        list += ClassOf(window) + " \"" + TextOf(window) + "\"" + (IsWindowVisible(window) ? "" : " (hidden)");
+    }
+    return list.empty() ? "none" : list;
+}
+
 bool Launch(Program& program, const std::string& commandLine, const std::string& startFolder, std::string& why)
 {
     STARTUPINFOA startup = {};
@@ -82,25 +112,40 @@ bool Launch(Program& program, const std::string& commandLine, const std::string&
         why = "CreateProcess failed, error " + std::to_string(GetLastError());
         return false;
     }
-    WaitForInputIdle(program.process.hProcess, FirstWindowLimitMs);
-    const bool ready = WaitUntil([&] {
+    // The program makes its window and all its controls before it first
+    // waits for input, so a window of another class means a wrong one, not
+    // a slow one. Only the first start on a new prefix takes long.
+    enum { Waiting, Ready, Ended, OtherWindow } state = Waiting;
+    WaitUntil([&] {
         program.window = FindWindowOfClass(program, "SET_first", nullptr);
-        return program.window != nullptr && Children(program.window).size() == 13;
+        if (program.window != nullptr) {
+            state = Children(program.window).size() == 13 ? Ready : Waiting;
+        } else if (WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0) {
+            state = Ended;
+        } else {
+            state = Waiting;
+            for (HWND window : TopLevelWindowsOf(program)) {
+                if (IsWindowVisible(window)) state = OtherWindow;
+            }
+        }
+        return state != Waiting;
     }, FirstWindowLimitMs);
-    if (!ready) {
-        why = program.window == nullptr ? "no SET_first window appeared"
-                                        : "the window has " + std::to_string(Children(program.window).size()) +
-                                              " controls, not 13";
+    switch (state) {
+    case Ready: return true;
+    case Ended: {
+        DWORD code = 0;
+        GetExitCodeProcess(program.process.hProcess, &code);
+        why = "the program ended with exit code " + std::to_string(long(code)) + " before its window appeared";
         return false;
     }
-    return true;
-}
-
-HWND WaitForWindowOfClass(const Program& program, const char* className, HWND owner)
-{
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindWindowOfClass(program, className, owner)) != nullptr; });
-    return found;
+    case OtherWindow: why = "no SET_first window; the program's windows: " + WindowsOf(program); return false;
+    case Waiting: break;
+    }
+    why = program.window == nullptr
+              ? "no SET_first window within " + std::to_string(FirstWindowLimitMs / 1000) +
+                    " s; the program's windows: " + WindowsOf(program)
+              : "the window has " + std::to_string(Children(program.window).size()) + " controls, not 13";
+    return false;
 }
 
 std::string ClassOf(HWND window)
@@ -117,12 +162,54 @@ std::string TextOf(HWND window)
     return text;
 }
 
-std::string MessageBoxText(HWND box)
+namespace {
+
+// A message box's text is its static control with text; its icon, when it
+// has one, a visible static control of the icon type holding an icon. The
+// icon's control id differs between Windows (20) and Wine, so it is found by
+// its type.
+void ReadMessageBox(MessageBoxSeen& seen)
 {
-    for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Static" && !TextOf(child).empty()) return TextOf(child);
+    seen.caption = TextOf(seen.box);
+    seen.text.clear();
+    seen.showsIcon = false;
+    for (HWND child : Children(seen.box)) {
+        if (ClassOf(child) != "Static") continue;
+        const LONG_PTR type = GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK;
+        if (type == SS_ICON) {
+            if (IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0) seen.showsIcon = true;
+        } else if (seen.text.empty()) {
+            seen.text = TextOf(child);
+        }
     }
-    return "";
+}
+
+}  // namespace
+
+bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why)
+{
+    seen = MessageBoxSeen();
+    const bool up = WaitUntil([&] {
+        seen.box = FindWindowOfClass(program, "#32770", program.window);
+        if (seen.box == nullptr) return false;
+        ReadMessageBox(seen);
+        return IsWindowVisible(seen.box) && !seen.caption.empty() && !seen.text.empty();
+    });
+    if (up) return true;
+    why = seen.box == nullptr ? "no message box owned by the settings window; the program's windows: " +
+                                    WindowsOf(program)
+                              : "the message box never came up whole; last seen: caption \"" + seen.caption +
+                                    "\", text \"" + seen.text + "\", " +
+                                    (IsWindowVisible(seen.box) ? "visible" : "hidden");
+    return false;
+}
+
+bool DismissMessageBox(HWND box, std::string& why)
+{
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (WaitUntil([&] { return !IsWindow(box); })) return true;
+    why = "the message box is still there after OK";
+    return false;
 }
 
 std::vector<ChildControl> ChildControls(HWND parent)
@@ -187,60 +274,145 @@ void WriteBytes(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
-std::string FreshFolder(const std::string& name)
+namespace {
+
+// Deletes a folder and everything in it.
+void RemoveTree(const std::string& folder)
 {
-    const std::string root = WindowsPath(PYXET_E2E_DIR);
-    CreateDirectoryA(root.c_str(), nullptr);
-    const std::string folder = root + "\\" + name;
-    // Empty it: a test leaves its files behind for a look after a failure.
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string path = folder + "\\" + entry.cFileName;
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveDirectoryA(path.c_str());  // "." and ".." fail harmlessly
+                RemoveTree(path);
             } else {
                 DeleteFileA(path.c_str());
             }
         } while (FindNextFileA(find, &entry));
         FindClose(find);
     }
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
+    RemoveDirectoryA(folder.c_str());
 }
 
-ClientPixels CaptureClient(HWND window)
+}  // namespace
+
+std::string FreshFolder(const std::string& name)
 {
-    // The screen as the user sees it, not what the window would draw on
-    // request: the window's own painting is what is tested.
-    RECT client;
-    GetClientRect(window, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
+    const std::string root = WindowsPath(PYXET_E2E_DIR);
+    CreateDirectoryA(root.c_str(), nullptr);
+    const std::string folder = root + "\\" + name;
+    // A test leaves its files behind for a look after a failure; the next
+    // run must not see them.
+    RemoveTree(folder);
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : "";
+}
+
+namespace {
+
+// Screen pixels of a rectangle, as the user sees them.
+ClientPixels CaptureScreen(int left, int top, int width, int height)
+{
     ClientPixels pixels;
-    pixels.width = client.right;
-    pixels.height = client.bottom;
+    pixels.width = width;
+    pixels.height = height;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = pixels.width;
-    info.bmiHeader.biHeight = -pixels.height;  // top-down
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, origin.x, origin.y, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     GdiFlush();
     const DWORD* data = static_cast<const DWORD*>(bits);
-    pixels.rgb.assign(data, data + size_t(pixels.width) * size_t(pixels.height));
+    pixels.rgb.assign(data, data + size_t(width) * size_t(height));
     for (DWORD& p : pixels.rgb) p &= 0xFFFFFF;
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+}  // namespace
+
+ClientPixels CaptureClient(HWND window)
+{
+    // The screen, not what the window would draw on request: the window's
+    // own painting is what is tested.
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    return CaptureScreen(origin.x, origin.y, client.right, client.bottom);
+}
+
+ClientPixels CaptureWindow(HWND window)
+{
+    RECT outer;
+    GetWindowRect(window, &outer);
+    return CaptureScreen(outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top);
+}
+
+ClientPixels SmallSpannerIcon()
+{
+    ClientPixels pixels;
+    HMODULE module = LoadLibraryExA(WindowsPath(PYXET_PROGRAM).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) return pixels;
+    HRSRC group = FindResourceA(module, "SPANNER", MAKEINTRESOURCEA(14));
+    if (group != nullptr) {
+        auto* groupBytes = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+        const int id = LookupIconIdFromDirectoryEx(groupBytes, TRUE, 16, 16, LR_DEFAULTCOLOR);
+        HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));
+        if (image != nullptr) {
+            auto* bytes = static_cast<BYTE*>(LockResource(LoadResource(module, image)));
+            HICON icon = CreateIconFromResourceEx(bytes, SizeofResource(module, image), TRUE, 0x00030000, 16, 16,
+                                                  LR_DEFAULTCOLOR);
+            if (icon != nullptr) {
+                HDC screen = GetDC(nullptr);
+                HDC memory = CreateCompatibleDC(screen);
+                HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+                HGDIOBJ previous = SelectObject(memory, bitmap);
+                PatBlt(memory, 0, 0, 16, 16, BLACKNESS);
+                DrawIconEx(memory, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+                pixels.width = pixels.height = 16;
+                for (int y = 0; y < 16; ++y) {
+                    for (int x = 0; x < 16; ++x) {
+                        const COLORREF c = GetPixel(memory, x, y);
+                        pixels.rgb.push_back(DWORD(GetRValue(c)) << 16 | DWORD(GetGValue(c)) << 8 | GetBValue(c));
+                    }
+                }
+                SelectObject(memory, previous);
+                DeleteObject(bitmap);
+                DeleteDC(memory);
+                ReleaseDC(nullptr, screen);
+                DestroyIcon(icon);
+            }
+        }
+    }
+    FreeLibrary(module);
+    return pixels;
+}
+
+bool Contains(const ClientPixels& whole, const ClientPixels& part)
+{
+    if (part.width == 0) return false;
+    for (int top = 0; top + part.height <= whole.height; ++top) {
+        for (int left = 0; left + part.width <= whole.width; ++left) {
+            bool same = true;
+            for (int y = 0; same && y < part.height; ++y) {
+                for (int x = 0; same && x < part.width; ++x) same = whole.at(left + x, top + y) == part.at(x, y);
+            }
+            if (same) return true;
+        }
+    }
+    return false;
 }

@@ -37,21 +37,36 @@ std::string WindowsPath(const std::string& unixPath);
 
 // Starts the program with the whole command line given (program name
 // included) in startFolder, and waits for its window with all 13 controls.
-// Returns false, with the reason in `why`, if either does not happen.
+// Returns false, with the reason in `why`, if either does not happen. Gives
+// up at once when the program ends first or shows a window of another
+// class, and names the windows it did make.
 bool Launch(Program& program, const std::string& commandLine, const std::string& startFolder, std::string& why);
+
+// The program's top-level windows, as "class \"title\"" (hidden ones marked).
+std::string WindowsOf(const Program& program);
 
 // The command line that names the program the usual way: quoted path, blank, tail.
 std::string CommandLineWithTail(const std::string& tail);
 
-// The program's top-level window of the given class owned by `owner`
-// (nullptr: any), waiting for it up to WaitLimitMs; nullptr if none came.
-HWND WaitForWindowOfClass(const Program& program, const char* className, HWND owner);
-
 std::string ClassOf(HWND window);
 std::string TextOf(HWND window);  // as bytes, through the A calls
 
-// The text of a message box: its static control that holds text.
-std::string MessageBoxText(HWND box);
+// A message box as the user sees it once it is up.
+struct MessageBoxSeen {
+    HWND box = nullptr;
+    std::string caption;
+    std::string text;
+    bool showsIcon = false;
+};
+
+// Waits for a message box owned by the settings window to be visible with
+// its caption and text set: Wine creates the dialog first and fills in its
+// texts afterwards (WM_INITDIALOG). False, with what it last saw in `why`.
+bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why);
+
+// Presses the box's OK and waits until the box is gone, so that the next
+// box found is a new one.
+bool DismissMessageBox(HWND box, std::string& why);
 
 struct ChildControl {
     int id;
@@ -78,7 +93,9 @@ bool FileExists(const std::string& path);
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
-// A fresh, empty folder for one test, below the e2e scratch folder.
+// A fresh, empty folder for one test, below the e2e scratch folder: what an
+// earlier run left there is removed first. Returns "" if it cannot be made
+// empty. `name` may hold Shift_JIS bytes.
 std::string FreshFolder(const std::string& name);
 
 // Screen pixels of a window's client area, as 0xRRGGBB, row by row.
@@ -88,3 +105,13 @@ struct ClientPixels {
     DWORD at(int x, int y) const { return rgb[size_t(y) * size_t(width) + size_t(x)]; }
 };
 ClientPixels CaptureClient(HWND window);
+
+// The same for the whole window, title bar included.
+ClientPixels CaptureWindow(HWND window);
+
+// The 16x16 image of the program file's SPANNER icon, drawn as the title bar
+// draws it; empty if the file has none.
+ClientPixels SmallSpannerIcon();
+
+// Whether `part` appears somewhere inside `whole`, pixel for pixel.
+bool Contains(const ClientPixels& whole, const ClientPixels& part);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -74,18 +75,26 @@ std::string FileWith(const std::string& from, const std::string& to)
         ASSERT_TRUE(Launch(program, commandLine, startFolder, why_)) << why_;  \
     } while (0)
 
-// Presses "設定" and expects a message box owned by the window with the
+// A folder for one test, made empty.
+std::string EmptyFolder(const std::string& name)
+{
+    const std::string folder = FreshFolder(name);
+    EXPECT_FALSE(folder.empty()) << "could not make an empty folder " << name;
+    return folder;
+}
+
+// Presses "設定" and expects a plain message box owned by the window with the
 // given text; dismisses it.
 void SaveAndExpectBox(const Program& program, const std::string& text)
 {
     PostCommand(program, 0);
-    HWND box = WaitForWindowOfClass(program, "#32770", program.window);
-    ASSERT_NE(nullptr, box) << "no message box owned by the settings window";
-    EXPECT_EQ("Setting Pyxet", TextOf(box));
-    EXPECT_EQ(text, MessageBoxText(box));
-    HWND icon = GetDlgItem(box, 20);  // a message box's icon control, if any
-    EXPECT_TRUE(icon == nullptr || !IsWindowVisible(icon)) << "the box shows an icon";
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    MessageBoxSeen seen;
+    std::string why;
+    ASSERT_TRUE(WaitForMessageBox(program, seen, why)) << why;
+    EXPECT_EQ("Setting Pyxet", seen.caption);
+    EXPECT_EQ(text, seen.text);
+    EXPECT_FALSE(seen.showsIcon) << "the box shows an icon";
+    ASSERT_TRUE(DismissMessageBox(seen.box, why)) << why;
 }
 
 void ClickRadio(const Program& program, int id)
@@ -97,7 +106,7 @@ void ClickRadio(const Program& program, int id)
 
 TEST(SettingsWindow, MatchesTheDesign)
 {
-    const std::string folder = FreshFolder("design");
+    const std::string folder = EmptyFolder("design");
     Program program;
     LAUNCH(program, CommandLineWithTail(folder), folder);
     HWND w = program.window;
@@ -113,6 +122,11 @@ TEST(SettingsWindow, MatchesTheDesign)
     EXPECT_EQ(370, outer.bottom - outer.top);
     EXPECT_EQ(CS_HREDRAW | CS_VREDRAW, GetClassLongPtrA(w, GCL_STYLE));
     EXPECT_EQ(nullptr, GetMenu(w));
+    // The class's icon shows in the title bar as the SPANNER icon's 16x16 image.
+    const ClientPixels icon = SmallSpannerIcon();
+    ASSERT_EQ(16, icon.width) << "the program file has no SPANNER icon";
+    EXPECT_TRUE(WaitUntil([&] { return Contains(CaptureWindow(w), icon); }))
+        << "the title bar does not show the SPANNER icon";
 
     const std::vector<ChildControl> children = ChildControls(w);
     ASSERT_EQ(std::size(Controls), children.size());
@@ -140,7 +154,7 @@ TEST(SettingsWindow, MatchesTheDesign)
 
 TEST(SettingsWindow, SaveWithoutChangesWritesTheDefaults)
 {
-    const std::string folder = FreshFolder("defaults");
+    const std::string folder = EmptyFolder("defaults");
     Program program;
     LAUNCH(program, CommandLineWithTail(folder), folder);
     SaveAndExpectBox(program, SavedBytes);
@@ -150,7 +164,7 @@ TEST(SettingsWindow, SaveWithoutChangesWritesTheDefaults)
 
 TEST(SettingsWindow, SaveWritesTheCheckedChoices)
 {
-    const std::string folder = FreshFolder("choices");
+    const std::string folder = EmptyFolder("choices");
     Program program;
     LAUNCH(program, CommandLineWithTail(folder), folder);
     ClickRadio(program, 20);  // 常に開く。
@@ -162,7 +176,7 @@ TEST(SettingsWindow, SaveWritesTheCheckedChoices)
 
 TEST(SettingsWindow, EveryOtherChoiceReachesTheFile)
 {
-    const std::string folder = FreshFolder("others");
+    const std::string folder = EmptyFolder("others");
     Program program;
     LAUNCH(program, CommandLineWithTail(folder), folder);
     for (int id : {10, 21, 40, 50}) ClickRadio(program, id);
@@ -175,7 +189,7 @@ TEST(SettingsWindow, EveryOtherChoiceReachesTheFile)
 
 TEST(SettingsWindow, EachClickChangesOnlyItsOwnGroupAndWritesNothing)
 {
-    const std::string folder = FreshFolder("groups");
+    const std::string folder = EmptyFolder("groups");
     Program program;
     LAUNCH(program, CommandLineWithTail(folder), folder);
     // What should be checked: starts at the defaults, follows every click.
@@ -217,7 +231,7 @@ TEST(SettingsWindow, CancelAndCloseBoxWriteNothing)
 {
     for (const QuitRow& row : QuitRows) {
         SCOPED_TRACE(row.name);
-        const std::string folder = FreshFolder(std::string("quit_") + row.name);
+        const std::string folder = EmptyFolder(std::string("quit_") + row.name);
         const std::string file = folder + "\\pyxet.ini";
         if (row.earlierFile) WriteBytes(file, "earlier\r\n");
         Program program;
@@ -234,7 +248,9 @@ TEST(SettingsWindow, CancelAndCloseBoxWriteNothing)
 }
 
 // A save that cannot write: the failure box, the window stays; once the
-// cause is gone a second save succeeds, or cancel quits with 0.
+// cause is gone a second save succeeds, or cancel quits with 0. Between the
+// two saves the last group changes back, so the second save must read every
+// button again, the last one too.
 struct FailureRow {
     const char* name;
     bool retry;  // else cancel after the failure
@@ -252,7 +268,7 @@ TEST(SettingsWindow, FailedSaveShowsTheFailureAndKeepsTheWindow)
 {
     for (const FailureRow& row : FailureRows) {
         SCOPED_TRACE(row.name);
-        const std::string folder = FreshFolder(std::string("fail_") + row.name);
+        const std::string folder = EmptyFolder(std::string("fail_") + row.name);
         const std::string file = folder + "\\pyxet.ini";
         HANDLE held = INVALID_HANDLE_VALUE;
         if (row.lock) {
@@ -264,7 +280,8 @@ TEST(SettingsWindow, FailedSaveShowsTheFailureAndKeepsTheWindow)
         }
         Program program;
         LAUNCH(program, CommandLineWithTail(folder), folder);
-        ClickRadio(program, 20);
+        ClickRadio(program, 20);  // 常に開く。
+        ClickRadio(program, 50);  // 作成する。
         SaveAndExpectBox(program, FailedBytes);
         EXPECT_TRUE(StillRunningAfter(program, 300)) << "the program quit after a failed save";
         EXPECT_TRUE(IsWindowVisible(program.window));
@@ -275,6 +292,7 @@ TEST(SettingsWindow, FailedSaveShowsTheFailureAndKeepsTheWindow)
             RemoveDirectoryA(file.c_str());
         }
         if (row.retry) {
+            ClickRadio(program, 51);  // 作成しない。
             SaveAndExpectBox(program, SavedBytes);
             EXPECT_EQ(0u, WaitForExit(program));
             EXPECT_EQ(FileWith("NW=first", "NW=all"), ReadBytes(file));
@@ -307,19 +325,23 @@ const CommandLineRow CommandLineRows[] = {
     {"quoted_then_blanks", "quoted then", "\"%s\"   ", true, true},
     {"missing_folder", "", "%s\\does not exist", false, false},
     {"quoted_missing_folder", "", "\"%s\\does not exist\"", false, false},
+    // Japanese names, with the byte 5C as a trail byte (表, ソ) and a blank.
+    {"japanese", "\x95\x5c\x8e\xa6 \x83\x5c\x83\x74\x83\x67", "%s", true, true},  // 表示 ソフト
+    {"japanese_quoted", "\x95\x5c\x8e\xa6 \x83\x5c\x83\x74\x83\x67", "\"%s\"", true, true},  // 表示 ソフト
 };
 
 TEST(SettingsWindow, CommandLineNamesTheFolder)
 {
     for (const CommandLineRow& row : CommandLineRows) {
         SCOPED_TRACE(row.name);
-        const std::string base = FreshFolder(std::string("cmd_") + row.name);
+        const std::string base = EmptyFolder(std::string("cmd_") + row.name);
         const std::string start = base + "\\start";
         CreateDirectoryA(start.c_str(), nullptr);
         std::string target = base;
         if (*row.folderName != '\0') {
             target = base + "\\" + row.folderName;
-            CreateDirectoryA(target.c_str(), nullptr);
+            ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr))
+                << "could not make " << target << ", error " << GetLastError();
         }
         char tail[1024];
         std::snprintf(tail, sizeof tail, row.tail, target.c_str());
@@ -348,13 +370,16 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
 const DWORD BackgroundGrey = 0xC8C8C8;
 
 // The screen shows the window painted once a spot that only the background
-// covers is grey; X draws a moment after the program paints.
+// covers is grey and two captures in a row agree: X draws a moment after the
+// program paints, and not all at once.
 ClientPixels CaptureWhenPainted(HWND window)
 {
-    ClientPixels pixels;
+    ClientPixels pixels, previous;
     WaitUntil([&] {
+        previous = pixels;
         pixels = CaptureClient(window);
-        return pixels.width > 300 && pixels.height > 70 && pixels.at(300, 68) == BackgroundGrey;
+        return pixels.width > 300 && pixels.height > 70 && pixels.at(300, 68) == BackgroundGrey &&
+               pixels.rgb == previous.rgb;
     });
     return pixels;
 }
@@ -450,13 +475,29 @@ void ExpectPaintedClient(const ClientPixels& pixels)
             }
         }
         EXPECT_GT(dark, 20) << "no heading text at y " << top;
+        // Where the text stands: from the heading's y down, at the left edge,
+        // above its own buttons 18 pixels below.
+        int first = -1, last = -1, left = pixels.width;
+        for (int y = std::max(0, top - 6); y < top + 18; ++y) {
+            for (int x = 0; x < 390 && x < pixels.width; ++x) {
+                const DWORD p = pixels.at(x, y);
+                if (int(p >> 16) < 100 && int(p >> 8 & 0xFF) < 100 && int(p & 0xFF) < 100) {
+                    if (first < 0) first = y;
+                    last = y;
+                    left = std::min(left, x);
+                }
+            }
+        }
+        EXPECT_TRUE(first >= top && first <= top + 3 && last >= top + 10 && last <= top + 16)
+            << "the heading at y " << top << " has its text on rows " << first << " to " << last;
+        EXPECT_LE(left, 3) << "the heading at y " << top << " starts at x " << left;
         EXPECT_EQ(0, lighter) << "a background box behind the heading at y " << top;
     }
 }
 
 TEST(SettingsWindow, PaintsGreyWithHeadingsAndRepaintsAfterRestore)
 {
-    const std::string folder = FreshFolder("paint");
+    const std::string folder = EmptyFolder("paint");
     Program program;
     LAUNCH(program, CommandLineWithTail(folder), folder);
     {
