@@ -50,15 +50,6 @@ run_suite() {  # preset
     fi
 }
 
-# Why this machine cannot run the 32-bit suites, or nothing when it can.
-why_no_32bit() {
-    if ! kernel_runs_32bit; then
-        echo "this machine's kernel cannot run 32-bit x86 programs"
-    elif ! wine_ja "$WINELOADER" 'C:\windows\syswow64\hostname.exe' >build/wine32-check.log 2>&1; then
-        echo "Wine did not start a 32-bit program (build/wine32-check.log)"
-    fi
-}
-
 built=()
 for preset in native win64 win32; do
     if build "$preset"; then

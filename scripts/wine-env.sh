@@ -92,4 +92,14 @@ wine_prepare() {
 # The prefix made, and a fresh server with Wine's services on this DISPLAY.
 wine_prefix_ready() { wine_prepare wine_prefix_create wine_server_start; }
 
+# Why this machine cannot run 32-bit Windows programs, or nothing when it
+# can. Needs the prefix made.
+why_no_32bit() {
+    if ! kernel_runs_32bit; then
+        echo "this machine's kernel cannot run 32-bit x86 programs"
+    elif ! wine_ja "$WINELOADER" 'C:\windows\syswow64\hostname.exe' >"$PYXET_ROOT/build/wine32-check.log" 2>&1; then
+        echo "Wine did not start a 32-bit program (build/wine32-check.log)"
+    fi
+}
+
 wine_stop() { wineserver -k 2>/dev/null || true; }

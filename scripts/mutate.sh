@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Measures whether the suites catch real faults: applies each fault of
+# tests/faults.txt alone to a scratch clone of the committed program, runs
+# the suites (native, then the Windows one under Wine), stopping at the
+# first failure, and prints caught or missed per fault, then "caught K of N".
+# A catch counts only when the suites fail a second time too.
+#   scripts/mutate.sh [FAULTS-FILE]
+# Takes about half a minute a fault. Logs: build/mutate/.
+set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+. "$PYXET_ROOT/scripts/wine-env.sh"
+faults=$(realpath "${1:-$PYXET_ROOT/tests/faults.txt}") || exit 1
+out="$PYXET_ROOT/build/mutate"
+scratch="$out/src"
+
+ensure_packages || exit 1
+wine_prepare wine_prefix_create || exit 1
+# The Windows suite of the shipped 32-bit build where this machine runs it.
+windows=win32
+why=$(why_no_32bit)
+[ -z "$why" ] || { windows=win64; echo "== the win64 suite stands in for win32: $why"; }
+
+echo "== a scratch clone of the committed program in $scratch"
+rm -rf "$out"
+mkdir -p "$out"
+git clone -q "$PYXET_ROOT" "$scratch" || exit 1
+# A copy of the prefix, so it is not made again, and so that the scratch
+# clone's wineserver is its own.
+mkdir -p "$scratch/build"
+cp -a "$WINEPREFIX" "$scratch/build/wineprefix" || exit 1
+
+# Builds both presets and runs their suites; prints the first failed test,
+# or nothing when all passed. $1 names the logs.
+run_suites() {
+    local log="$out/$1" preset
+    for preset in native "$windows"; do
+        if ! (cd "$scratch" && cmake --build --preset "$preset" -j "$(nproc)") >"$log-$preset-build.log" 2>&1; then
+            echo "$preset build failed"
+            return
+        fi
+    done
+    for preset in native "$windows"; do
+        (cd "$scratch" && ctest --preset "$preset" --stop-on-failure) >"$log-$preset.log" 2>&1
+        # A stopped run leaves its display and server behind.
+        WINEPREFIX="$scratch/build/wineprefix" wineserver -k 2>/dev/null
+        "$PYXET_ROOT/scripts/xvfb.sh" stop "$scratch/build/$preset/xvfb"
+        if ! grep -q '100% tests passed' "$log-$preset.log"; then
+            local failed
+            failed=$(sed -n '/The following tests FAILED/{n;p;q}' "$log-$preset.log" | sed -E 's/^\s*[0-9]+ - //')
+            echo "$preset: ${failed:-no test result}"
+            return
+        fi
+    done
+}
+
+echo "== the unchanged program (configure, build, run)"
+for preset in native "$windows"; do
+    (cd "$scratch" && cmake --preset "$preset") >"$out/configure-$preset.log" 2>&1 ||
+        { cat "$out/configure-$preset.log"; exit 1; }
+done
+first=$(run_suites unchanged)
+if [ -n "$first" ]; then
+    echo "the unchanged program already fails ($first); logs in $out"
+    exit 1
+fi
+
+# The faults, as blocks of "fault:", "file:", "from:" and "to:" lines.
+descriptions=() files=() froms=() tos=()
+while IFS= read -r line; do
+    case "$line" in
+    "fault: "*) descriptions+=("${line#fault: }") ;;
+    "file: "*) files+=("${line#file: }") ;;
+    "from: "*) froms+=("${line#from: }") ;;
+    "to: "* | "to:") tos+=("${line#to:}") ;;
+    esac
+done <"$faults"
+n=${#descriptions[@]}
+if [ ${#files[@]} -ne "$n" ] || [ ${#froms[@]} -ne "$n" ] || [ ${#tos[@]} -ne "$n" ]; then
+    echo "$faults: every fault needs one fault:, file:, from: and to: line"
+    exit 1
+fi
+
+caught=0 started=$SECONDS
+for ((i = 0; i < n; i++)); do
+    file="$scratch/${files[i]}" from=${froms[i]} to=${tos[i]# }
+    label="$((i + 1)). ${descriptions[i]}"
+    original=$(cat "$file"; echo x)  # the x keeps the file's last newlines
+    original=${original%x}
+    count=$(grep -c -F -- "$from" "$file")
+    if [ "$count" -ne 1 ]; then
+        echo "$label: LIST ERROR, the text is found $count times in ${files[i]}"
+        continue
+    fi
+    printf '%s' "${original/"$from"/"$to"}" >"$file"
+    first=$(run_suites "fault-$((i + 1))")
+    if [ -n "$first" ] && [[ "$first" == *"build failed" ]]; then
+        result="LIST ERROR, does not build ($out/fault-$((i + 1))-*-build.log)"
+    elif [ -n "$first" ] && [ -n "$(run_suites "fault-$((i + 1))-again")" ]; then
+        result="caught by $first"
+        caught=$((caught + 1))
+    elif [ -n "$first" ]; then
+        result="MISSED: failed once ($first), then passed: a flaky test"
+    else
+        result="MISSED"
+    fi
+    printf '%s' "$original" >"$file"
+    echo "$label: $result"
+done
+echo "($((SECONDS - started)) s for $n faults; logs in $out)"
+echo "caught $caught of $n"
+[ "$caught" -eq "$n" ]
