@@ -71,7 +71,7 @@ fi
 
 is_built native && run_suite native
 if is_built win64 || is_built win32; then
-    [ -f "$WINEPREFIX/.pyxet-ready" ] || echo "== making the Wine prefix in build/wineprefix (about a minute, once)"
+    [ -f "$WINEPREFIX/.pyxet-prefix-v2" ] || echo "== making the Wine prefix in build/wineprefix (about a minute, once)"
     if wine_prepare wine_prefix_create; then
         is_built win64 && run_suite win64
         if is_built win32; then

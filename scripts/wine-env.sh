@@ -1,7 +1,9 @@
 # Sourced by the scripts that run Windows programs: the Wine settings every
 # run here shares. Needs PYXET_ROOT, the repository's top folder.
 export WINEPREFIX="$PYXET_ROOT/build/wineprefix"
-export WINEDEBUG=-all
+# Quiet, but for what a crash says ("wine: Unhandled ...") and the errors of
+# exceptions and stack overflows, which the tests fail on.
+export WINEDEBUG=-all,err+seh,err+virtual
 # Never offer to install Mono or Gecko into a new prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -40,7 +42,7 @@ wine_logged() {
 # Makes the private prefix once (about 30 s): Wine's own files and the
 # settings every run here needs.
 wine_prefix_create() {
-    [ -f "$WINEPREFIX/.pyxet-ready" ] && return 0
+    [ -f "$WINEPREFIX/.pyxet-prefix-v2" ] && return 0
     wine_logged "$WINELOADER" wineboot -i || return 1
     # Without a window manager (Xvfb), a managed window makes Wine wait 2 s
     # on every hide or close.
@@ -50,7 +52,7 @@ wine_prefix_create() {
     wine_logged "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f ||
         return 1
     wineserver -w
-    touch "$WINEPREFIX/.pyxet-ready"
+    touch "$WINEPREFIX/.pyxet-prefix-v2"
 }
 
 # Starts a fresh wineserver with Wine's own services, so every later start

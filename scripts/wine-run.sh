@@ -15,5 +15,5 @@ case "${1:-}" in
 esac
 # CTest lists a program's cases before any fixture runs: make the prefix
 # here then, so that Wine does not make it on its own without our settings.
-[ -f "$WINEPREFIX/.pyxet-ready" ] || wine_prepare wine_prefix_create || exit 1
+[ -f "$WINEPREFIX/.pyxet-prefix-v2" ] || wine_prepare wine_prefix_create || exit 1
 exec env LC_ALL=ja_JP.UTF-8 "$WINELOADER" "$@"
