@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the three presets and runs every suite:
-# native (with sanitizers), win64 and win32 under Wine (win32 against the
-# shipped program), a short fuzzing run, and a second build of the shipped
-# program that must give the same bytes. Prints one summary and exits
+# native (with sanitizers, and the release readme's bytes), win64 and win32
+# under Wine (win32 against the shipped program), a short fuzzing run, and a
+# second build of the shipped program that must give the same bytes. Prints one summary and exits
 # non-zero on any failure. Every log is in build/.
 set -u
 started=$SECONDS
@@ -61,13 +61,36 @@ for preset in native win64 win32; do
 done
 is_built() { [[ " ${built[*]} " == *" $1 "* ]]; }
 
-# The fuzzer compiles the portable code itself; it runs beside the suites.
-fuzz_pid=""
-if is_built native; then
-    echo "== fuzzing the command-line tail for ${PYXET_FUZZ_SECONDS:-20} s, beside the suites (log: build/fuzz.log)"
-    scripts/fuzz.sh "${PYXET_FUZZ_SECONDS:-20}" >build/fuzz.log 2>&1 &
-    fuzz_pid=$!
-fi
+# Checks that need no display run beside the suites: the fuzzer, which
+# compiles the portable code itself, and a second build of the shipped
+# program elsewhere, which must give the same bytes.
+declare -A checks=()
+start_check() {  # name, what it does, command...
+    local name=$1 what=$2
+    shift 2
+    echo "== $what, beside the suites (log: build/$name.log)"
+    "$@" >"build/$name.log" 2>&1 &
+    checks[$name]=$!
+}
+finish_check() {  # name, why it did not run
+    local name=$1
+    if [ -z "${checks[$name]:-}" ]; then
+        report "$name: not run, $2"
+        skipped=$((skipped + 1))
+    elif wait "${checks[$name]}"; then
+        passed=$((passed + 1))
+        report "$name: passed ($(tail -n 1 "build/$name.log"))"
+    else
+        tail -n 40 "build/$name.log"
+        report "$name: failed (build/$name.log)"
+        failed=$((failed + 1))
+    fi
+}
+is_built native &&
+    start_check fuzz "fuzzing the command-line tail for ${PYXET_FUZZ_SECONDS:-20} s" \
+        scripts/fuzz.sh "${PYXET_FUZZ_SECONDS:-20}"
+is_built win32 &&
+    start_check reproducible "building the 32-bit program again elsewhere" scripts/reproducible.sh
 
 is_built native && run_suite native
 if is_built win64 || is_built win32; then
@@ -92,19 +115,8 @@ if is_built win64 || is_built win32; then
     wine_stop
 fi
 
-if [ -n "$fuzz_pid" ]; then
-    if wait "$fuzz_pid"; then
-        passed=$((passed + 1))
-        report "fuzz: passed ($(tail -n 1 build/fuzz.log))"
-    else
-        tail -n 40 build/fuzz.log
-        report "fuzz: failed (build/fuzz.log)"
-        failed=$((failed + 1))
-    fi
-else
-    report "fuzz: not run, the native build failed"
-    skipped=$((skipped + 1))
-fi
+finish_check fuzz "the native build failed"
+finish_check reproducible "the win32 build failed"
 
 echo
 echo "== summary ($((SECONDS - started)) s, installing included)"
