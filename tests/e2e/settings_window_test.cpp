@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -315,6 +314,7 @@ struct CommandLineRow {
     const char* tail;            // %s stands for the folder's full path
     bool saves;                  // else the failure box
     bool fileInFolder;           // else in the start folder
+    size_t longName = 0;         // %s: a folder of this many letters below the test's, not made
 };
 
 const CommandLineRow CommandLineRows[] = {
@@ -328,6 +328,8 @@ const CommandLineRow CommandLineRows[] = {
     // Japanese names, with the byte 5C as a trail byte (表, ソ) and a blank.
     {"japanese", "\x95\x5c\x8e\xa6 \x83\x5c\x83\x74\x83\x67", "%s", true, true},  // 表示 ソフト
     {"japanese_quoted", "\x95\x5c\x8e\xa6 \x83\x5c\x83\x74\x83\x67", "\"%s\"", true, true},  // 表示 ソフト
+    // Longer than any working directory can be.
+    {"too_long_folder", "", "%s", false, false, 1200},
 };
 
 TEST(SettingsWindow, CommandLineNamesTheFolder)
@@ -343,8 +345,9 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
             ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr))
                 << "could not make " << target << ", error " << GetLastError();
         }
-        char tail[1024];
-        std::snprintf(tail, sizeof tail, row.tail, target.c_str());
+        if (row.longName != 0) target = base + "\\" + std::string(row.longName, 'x');
+        std::string tail = row.tail;
+        if (tail.find("%s") != std::string::npos) tail.replace(tail.find("%s"), 2, target);
         const std::string commandLine = *row.tail == '\0' ? "\"" + WindowsPath(PYXET_PROGRAM) + "\""
                                                            : CommandLineWithTail(tail);
         Program program;
