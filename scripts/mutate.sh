@@ -64,34 +64,42 @@ if [ -n "$first" ]; then
     exit 1
 fi
 
-# The faults, as blocks of "fault:", "file:", "from:" and "to:" lines.
-descriptions=() files=() froms=() tos=()
+# The faults, as blocks of "fault:" and "file:", then pairs of "from:" and
+# "to:" lines, each pair kept with the number of its fault.
+descriptions=() files=() pair_fault=() pair_from=() pair_to=()
 while IFS= read -r line; do
+    i=$((${#descriptions[@]} - 1))
     case "$line" in
     "fault: "*) descriptions+=("${line#fault: }") ;;
-    "file: "*) files+=("${line#file: }") ;;
-    "from: "*) froms+=("${line#from: }") ;;
-    "to: "* | "to:") tos+=("${line#to:}") ;;
+    "file: "*) files[i]=${line#file: } ;;
+    "from: "*) pair_fault+=("$i") pair_from+=("${line#from: }") ;;
+    "to: "* | "to:") to=${line#to:} && pair_to+=("${to# }") ;;
     esac
 done <"$faults"
 n=${#descriptions[@]}
-if [ ${#files[@]} -ne "$n" ] || [ ${#froms[@]} -ne "$n" ] || [ ${#tos[@]} -ne "$n" ]; then
-    echo "$faults: every fault needs one fault:, file:, from: and to: line"
+if [ ${#files[@]} -ne "$n" ] || [ ${#pair_from[@]} -ne ${#pair_to[@]} ] || [ ${#pair_from[@]} -lt "$n" ]; then
+    echo "$faults: every fault needs a file: line, and a to: line after each from: line"
     exit 1
 fi
 
 caught=0 started=$SECONDS
 for ((i = 0; i < n; i++)); do
-    file="$scratch/${files[i]}" from=${froms[i]} to=${tos[i]# }
+    file="$scratch/${files[i]}"
     label="$((i + 1)). ${descriptions[i]}"
     original=$(cat "$file"; echo x)  # the x keeps the file's last newlines
     original=${original%x}
-    count=$(grep -c -F -- "$from" "$file")
-    if [ "$count" -ne 1 ]; then
-        echo "$label: LIST ERROR, the text is found $count times in ${files[i]}"
+    changed=$original problem=""
+    for ((k = 0; k < ${#pair_from[@]}; k++)); do
+        [ "${pair_fault[k]}" -eq "$i" ] || continue
+        count=$(grep -c -F -- "${pair_from[k]}" "$file")
+        [ "$count" -eq 1 ] || problem="the text \"${pair_from[k]}\" is found $count times in ${files[i]}"
+        changed=${changed/"${pair_from[k]}"/"${pair_to[k]}"}
+    done
+    if [ -n "$problem" ]; then
+        echo "$label: LIST ERROR, $problem"
         continue
     fi
-    printf '%s' "${original/"$from"/"$to"}" >"$file"
+    printf '%s' "$changed" >"$file"
     first=$(run_suites "fault-$((i + 1))")
     if [ -n "$first" ] && [[ "$first" == *"build failed" ]]; then
         result="LIST ERROR, does not build ($out/fault-$((i + 1))-*-build.log)"
