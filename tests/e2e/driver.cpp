@@ -5,29 +5,30 @@
 
 namespace {
 
-struct WindowSearch {
-    DWORD processId;
-    const char* className;
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM lParam)
 {
-    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lParam);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId || ClassOf(window) != search->className) return TRUE;
-    if (search->owner != nullptr && GetWindow(window, GW_OWNER) != search->owner) return TRUE;
-    search->found = window;
-    return FALSE;
+    if (processId == search->first) search->second.push_back(window);
+    return TRUE;
 }
 
+std::vector<HWND> TopLevelWindowsOf(const Program& program)
+{
+    std::pair<DWORD, std::vector<HWND>> search = {program.process.dwProcessId, {}};
+    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// The program's top-level window of a class, owned by `owner` unless that
+// is nullptr; nullptr if there is none.
 HWND FindWindowOfClass(const Program& program, const char* className, HWND owner)
 {
-    WindowSearch search = {program.process.dwProcessId, className, owner, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window : TopLevelWindowsOf(program)) {
+        if (ClassOf(window) == className && (owner == nullptr || GetWindow(window, GW_OWNER) == owner)) return window;
+    }
+    return nullptr;
 }
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM lParam)
@@ -70,26 +71,6 @@ std::string CommandLineWithTail(const std::string& tail)
 {
     return "\"" + WindowsPath(PYXET_PROGRAM) + "\" " + tail;
 }
-
-namespace {
-
-BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lParam);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId == search->first) search->second.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> TopLevelWindowsOf(const Program& program)
-{
-    std::pair<DWORD, std::vector<HWND>> search = {program.process.dwProcessId, {}};
-    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
-}  // namespace
 
 std::string WindowsOf(const Program& program)
 {
