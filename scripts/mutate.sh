@@ -3,7 +3,7 @@
 # tests/faults.txt alone to a scratch clone of the committed program, runs
 # the suites (native, then the Windows one under Wine), stopping at the
 # first failure, and prints caught or missed per fault, then "caught K of N".
-# A catch counts only when the suites fail a second time too.
+# A catch counts only when the failed test fails a second time too.
 #   scripts/mutate.sh [FAULTS-FILE]
 # Takes about half a minute a fault. Logs: build/mutate/.
 set -u
@@ -29,10 +29,23 @@ git clone -q "$PYXET_ROOT" "$scratch" || exit 1
 mkdir -p "$scratch/build"
 cp -a "$WINEPREFIX" "$scratch/build/wineprefix" || exit 1
 
-# Builds both presets and runs their suites; prints the first failed test,
-# or nothing when all passed. $1 names the logs.
+# Runs one preset's suite, or only the test named, stopping at the first
+# failure; prints the failed test's name, or nothing when all passed.
+run_suite() {  # preset, log, [test]
+    (cd "$scratch" && ctest --preset "$1" --stop-on-failure ${3:+-R "^$3\$"}) >"$2" 2>&1
+    # A stopped run leaves its display and server behind.
+    WINEPREFIX="$scratch/build/wineprefix" wineserver -k 2>/dev/null
+    "$PYXET_ROOT/scripts/xvfb.sh" stop "$scratch/build/$1/xvfb"
+    grep -q '100% tests passed' "$2" && return
+    local failed
+    failed=$(sed -n '/The following tests FAILED/{n;p;q}' "$2" | sed -E 's/^\s*[0-9]+ - //; s/ \([^)]*\)$//')
+    echo "${failed:-no test result}"
+}
+
+# Builds both presets and runs their suites; prints "PRESET TEST" for the
+# first failed test, or nothing when all passed. $1 names the logs.
 run_suites() {
-    local log="$out/$1" preset
+    local log="$out/$1" preset failed
     for preset in native "$windows"; do
         if ! (cd "$scratch" && cmake --build --preset "$preset" -j "$(nproc)") >"$log-$preset-build.log" 2>&1; then
             echo "$preset build failed"
@@ -40,16 +53,8 @@ run_suites() {
         fi
     done
     for preset in native "$windows"; do
-        (cd "$scratch" && ctest --preset "$preset" --stop-on-failure) >"$log-$preset.log" 2>&1
-        # A stopped run leaves its display and server behind.
-        WINEPREFIX="$scratch/build/wineprefix" wineserver -k 2>/dev/null
-        "$PYXET_ROOT/scripts/xvfb.sh" stop "$scratch/build/$preset/xvfb"
-        if ! grep -q '100% tests passed' "$log-$preset.log"; then
-            local failed
-            failed=$(sed -n '/The following tests FAILED/{n;p;q}' "$log-$preset.log" | sed -E 's/^\s*[0-9]+ - //')
-            echo "$preset: ${failed:-no test result}"
-            return
-        fi
+        failed=$(run_suite "$preset" "$log-$preset.log")
+        [ -z "$failed" ] || { echo "$preset $failed"; return; }
     done
 }
 
@@ -101,15 +106,15 @@ for ((i = 0; i < n; i++)); do
     fi
     printf '%s' "$changed" >"$file"
     first=$(run_suites "fault-$((i + 1))")
-    if [ -n "$first" ] && [[ "$first" == *"build failed" ]]; then
+    if [[ "$first" == *"build failed" ]]; then
         result="LIST ERROR, does not build ($out/fault-$((i + 1))-*-build.log)"
-    elif [ -n "$first" ] && [ -n "$(run_suites "fault-$((i + 1))-again")" ]; then
-        result="caught by $first"
-        caught=$((caught + 1))
-    elif [ -n "$first" ]; then
-        result="MISSED: failed once ($first), then passed: a flaky test"
-    else
+    elif [ -z "$first" ]; then
         result="MISSED"
+    elif [ -n "$(run_suite ${first%% *} "$out/fault-$((i + 1))-again.log" "${first#* }")" ]; then
+        result="caught by ${first/ /: }"
+        caught=$((caught + 1))
+    else
+        result="MISSED: ${first/ /: } failed once, then passed: a flaky test"
     fi
     printf '%s' "$original" >"$file"
     echo "$label: $result"

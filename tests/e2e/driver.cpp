@@ -98,16 +98,23 @@ bool Launch(Program& program, const std::string& commandLine, const std::string&
     // a slow one. Only the first start on a new prefix takes long.
     enum { Waiting, Ready, Ended, OtherWindow } state = Waiting;
     WaitUntil([&] {
-        program.window = FindWindowOfClass(program, "SET_first", nullptr);
+        // One look at all its windows, so that the window cannot appear
+        // between finding none of its class and seeing another.
+        program.window = nullptr;
+        bool otherWindow = false;
+        for (HWND window : TopLevelWindowsOf(program)) {
+            if (ClassOf(window) == "SET_first") {
+                program.window = window;
+            } else if (IsWindowVisible(window)) {
+                otherWindow = true;
+            }
+        }
         if (program.window != nullptr) {
             state = Children(program.window).size() == 13 ? Ready : Waiting;
         } else if (WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0) {
             state = Ended;
         } else {
-            state = Waiting;
-            for (HWND window : TopLevelWindowsOf(program)) {
-                if (IsWindowVisible(window)) state = OtherWindow;
-            }
+            state = otherWindow ? OtherWindow : Waiting;
         }
         return state != Waiting;
     }, FirstWindowLimitMs);
