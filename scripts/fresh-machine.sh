@@ -307,13 +307,13 @@ names=() codes=() times=() logfiles=()
 # Runs one of the README's commands as a developer would after logging in:
 # root, a clean environment, no DISPLAY.
 run_readme_command() {  # COMMAND LOGNAME WHAT
-    local log="$logs/$2.log" t0=$SECONDS rc
+    local log="$logs/$2.log" t0=$SECONDS rc took
     echo "== $1 in the chroot: $3 (log: build/fresh-machine/$2.log)"
     step "$log" chroot "$rootfs" /usr/bin/env -i HOME=/root PATH="$chroot_path" TERM=dumb \
         /bin/bash -c "cd /root/SettingPyxet && $1"
-    rc=$?
-    names+=("$1") codes+=("$rc") times+=($((SECONDS - t0))) logfiles+=("build/fresh-machine/$2.log")
-    echo "   exit $rc after $(duration $((SECONDS - t0)))"
+    rc=$? took=$((SECONDS - t0))
+    names+=("$1") codes+=("$rc") times+=("$took") logfiles+=("build/fresh-machine/$2.log")
+    echo "   exit $rc after $(duration "$took")"
     local left
     left=$(processes_inside)
     if [ -n "$left" ]; then
