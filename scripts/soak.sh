@@ -105,7 +105,7 @@ failed_tests() {  # log
 
 declare -A fail_count fail_kinds result
 failed_logs=()
-echo "== $rounds rounds of: ${presets[*]} (each round takes a minute or more under load)"
+echo "== $rounds rounds of: ${presets[*]} (about a minute per round under load)"
 for round in $(seq "$rounds"); do
     for preset in "${presets[@]}"; do
         log="$out/$preset-$round.log"
