@@ -84,13 +84,20 @@ describe_processes() {  # PID...
     for p in "$@"; do echo "    $p $(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | cut -c1-100)"; done
 }
 
+# True while the process runs: a zombie waiting to be reaped has ended, but
+# kill -0 still finds it.
+running() {  # PID
+    local state
+    state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) && [ "${state%% *}" != Z ]
+}
+
 stop_pids() {  # PID...: TERM, up to 5 s to end, then KILL
     [ $# -gt 0 ] || return 0
     kill -TERM "$@" 2>/dev/null
     local i p alive
     for i in $(seq 50); do
         alive=()
-        for p in "$@"; do kill -0 "$p" 2>/dev/null && alive+=("$p"); done
+        for p in "$@"; do running "$p" && alive+=("$p"); done
         [ ${#alive[@]} -eq 0 ] && return 0
         sleep 0.1
     done
@@ -103,10 +110,26 @@ stop_child() {
     echo "   stopping the running step (process group $child)"
     kill -TERM -- "-$child" 2>/dev/null
     local i
-    for i in $(seq 100); do kill -0 "$child" 2>/dev/null || break; sleep 0.1; done
+    for i in $(seq 100); do running "$child" || break; sleep 0.1; done
     kill -KILL -- "-$child" 2>/dev/null
     wait "$child" 2>/dev/null
     child=""
+}
+
+# Ends everything still running inside. Several passes: Wine starts a
+# service (rpcss.exe) on demand even while its other processes are ending.
+stop_processes_inside() {
+    local pass left
+    for pass in 1 2 3 4 5; do
+        left=$(processes_inside)
+        [ -n "$left" ] || return 0
+        if [ "$pass" -eq 1 ]; then echo "   still running inside, stopping them:"; else echo "   started meanwhile, stopping them too:"; fi
+        # shellcheck disable=SC2086
+        describe_processes $left
+        # shellcheck disable=SC2086
+        stop_pids $left
+    done
+    [ -z "$(processes_inside)" ] || echo "   processes inside would not end: $(processes_inside | tr '\n' ' ')" >&2
 }
 
 # The logs the project's scripts leave in their own build/ folder are what a
@@ -137,15 +160,7 @@ cleanup() {
     [ -n "$rootfs" ] || return
     echo "== cleaning up $rootfs"
     stop_child
-    local left
-    left=$(processes_inside)
-    if [ -n "$left" ]; then
-        echo "   still running inside, stopping them:"
-        # shellcheck disable=SC2086
-        describe_processes $left
-        # shellcheck disable=SC2086
-        stop_pids $left
-    fi
+    stop_processes_inside
     save_chroot_logs
     if ! unmount_all; then
         echo "   could not unmount, so nothing is deleted:" >&2
