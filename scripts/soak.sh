@@ -61,11 +61,9 @@ fi
 
 # The prefix is made once, before the load: its first creation takes about
 # a minute and is not what is being soaked.
-if [ ! -f "$WINEPREFIX/.pyxet-ready" ]; then
-    echo "== making the Wine prefix in build/wineprefix (about a minute, once)"
-    wine_prepare wine_prefix_create || exit 1
-    wine_stop
-fi
+echo "== the Wine prefix in build/wineprefix (made once, about a minute; at once when it exists)"
+wine_prepare wine_prefix_create || exit 1
+wine_stop
 
 # ---- the load, and ending it whatever happens -------------------------------
 
