@@ -341,6 +341,8 @@ run_readme_command() {  # COMMAND LOGNAME WHAT
 run_readme_command ./run.sh run "installs the packages, builds, photographs the window (several minutes)"
 run_readme_command ./test.sh test "builds all presets and runs every suite (several minutes)"
 
+echo "   the machine now takes $(du -sm --one-file-system "$rootfs" | cut -f1) MB"
+
 echo
 echo "== results for $commit"
 failed=0
