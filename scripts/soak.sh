@@ -101,7 +101,7 @@ failed_tests() {  # log
         sed -n -E 's/^[[:space:]]*[0-9]+ - (.+) \(([^)]*)\)[[:space:]]*$/\1\t\2/p'
 }
 
-declare -A fail_count fail_kinds result
+declare -A fail_count=() fail_kinds=() result=()
 failed_logs=()
 echo "== $rounds rounds of: ${presets[*]} (about a minute per round under load)"
 for round in $(seq "$rounds"); do
