@@ -169,6 +169,33 @@ TEST_F(SettingFile, SecondSaveLeavesNoOldBytes)
     EXPECT_EQ(ExpectedFile({"off", "all", "quick", "off", "off"}), ReadBytes("pyxet.ini"));
 }
 
+// Whether this process still has pyxet.ini of the working folder open.
+bool FileStillOpen()
+{
+#ifdef _WIN32
+    // Windows refuses a handle without sharing while any other is open.
+    HANDLE only = CreateFileA("pyxet.ini", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (only == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(only);
+    return false;
+#else
+    const fs::path file = fs::absolute("pyxet.ini");
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (fs::read_symlink(fd.path(), error) == file) return true;
+    }
+    return false;
+#endif
+}
+
+// A save leaves the file closed: an open handle would keep the companion
+// from replacing or deleting pyxet.ini while the window stays open.
+TEST_F(SettingFile, SaveLeavesTheFileClosed)
+{
+    ASSERT_TRUE(SaveSettingFile());
+    EXPECT_FALSE(FileStillOpen());
+}
+
 TEST_F(SettingFile, FolderNamedLikeTheFileFailsAndIsLeftAlone)
 {
     fs::create_directory("pyxet.ini");
