@@ -178,17 +178,20 @@ bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string
 {
     seen = MessageBoxSeen();
     const bool up = WaitUntil([&] {
+        // A dialog turns visible only once WM_INITDIALOG has set its texts
+        // and icon, so everything is read after that.
         seen.box = FindWindowOfClass(program, "#32770", program.window);
-        if (seen.box == nullptr) return false;
+        if (seen.box == nullptr || !IsWindowVisible(seen.box)) return false;
         ReadMessageBox(seen);
-        return IsWindowVisible(seen.box) && !seen.caption.empty() && !seen.text.empty();
+        return !seen.caption.empty() && !seen.text.empty();
     });
     if (up) return true;
     why = seen.box == nullptr ? "no message box owned by the settings window; the program's windows: " +
                                     WindowsOf(program)
-                              : "the message box never came up whole; last seen: caption \"" + seen.caption +
-                                    "\", text \"" + seen.text + "\", " +
-                                    (IsWindowVisible(seen.box) ? "visible" : "hidden");
+                              : "the message box never came up whole; last seen: " +
+                                    (IsWindowVisible(seen.box) ? "visible, caption \"" + seen.caption + "\", text \"" +
+                                                                     seen.text + "\""
+                                                               : std::string("hidden"));
     return false;
 }
 
