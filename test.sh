@@ -68,8 +68,8 @@ declare -A checks=()
 start_check() {  # name, what it does, command...
     local name=$1 what=$2
     shift 2
-    echo "== $what, beside the suites (log: build/$name.log)"
-    "$@" >"build/$name.log" 2>&1 &
+    echo "== $what, beside the suites (log: build/$name-check.log)"
+    "$@" >"build/$name-check.log" 2>&1 &
     checks[$name]=$!
 }
 finish_check() {  # name, why it did not run
@@ -79,10 +79,10 @@ finish_check() {  # name, why it did not run
         skipped=$((skipped + 1))
     elif wait "${checks[$name]}"; then
         passed=$((passed + 1))
-        report "$name: passed ($(tail -n 1 "build/$name.log"))"
+        report "$name: passed ($(tail -n 1 "build/$name-check.log"))"
     else
-        tail -n 40 "build/$name.log"
-        report "$name: failed (build/$name.log)"
+        tail -n 40 "build/$name-check.log"
+        report "$name: failed (build/$name-check.log)"
         failed=$((failed + 1))
     fi
 }
