@@ -39,31 +39,21 @@ build() {  # preset
 build win64 || exit 1
 presets=(win64)
 
-# win32 runs only where there is a preset with tests and the kernel can run
-# 32-bit programs; otherwise its tests could only fail.
-if ! ctest --list-presets 2>/dev/null | grep -q '"win32"'; then
-    echo "== win32: skipped, there is no win32 test preset"
-elif declare -F kernel_runs_32bit >/dev/null && ! kernel_runs_32bit; then
-    echo "== win32: skipped, this machine's kernel cannot run 32-bit x86 programs"
-elif build win32; then
-    # Listing runs each test program under 32-bit Wine, so it also shows
-    # whether that Wine works.
-    ctest --preset win32 -N >"$out/list-win32.log" 2>&1
-    listed=$(sed -n 's/^Total Tests: //p' "$out/list-win32.log")
-    if [ "${listed:-0}" -gt 0 ] && ! grep -q 'CMake Error' "$out/list-win32.log"; then
-        presets+=(win32)
-    else
-        echo "== win32: skipped, ctest --preset win32 -N lists no tests (see $out/list-win32.log)"
-    fi
-else
-    exit 1
-fi
-
 # The prefix is made once, before the load: its first creation takes about
 # a minute and is not what is being soaked.
 echo "== the Wine prefix in build/wineprefix (made once, about a minute; at once when it exists)"
 wine_prepare wine_prefix_create || exit 1
+
+# win32 runs only where this machine runs 32-bit programs; otherwise its
+# tests could only fail.
+why=$(why_no_32bit)
 wine_stop
+if [ -n "$why" ]; then
+    echo "== win32: skipped, $why"
+else
+    build win32 || exit 1
+    presets+=(win32)
+fi
 
 # ---- the load, and ending it whatever happens -------------------------------
 
