@@ -41,6 +41,11 @@ elif [ -d "$source" ]; then
 fi
 
 [ "$(id -u)" -eq 0 ] || { echo "needs root: it mounts file systems and uses chroot" >&2; exit 2; }
+if ! command -v mmdebstrap >/dev/null; then
+    echo "== installing mmdebstrap from Debian's archive"
+    { apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends mmdebstrap; } \
+        >/dev/null 2>&1 || { echo "could not install mmdebstrap" >&2; exit 2; }
+fi
 for tool in mmdebstrap git chroot mount umount setsid; do
     command -v "$tool" >/dev/null || { echo "missing on this machine: $tool" >&2; exit 2; }
 done
