@@ -41,18 +41,18 @@ elif [ -d "$source" ]; then
 fi
 
 [ "$(id -u)" -eq 0 ] || { echo "needs root: it mounts file systems and uses chroot" >&2; exit 2; }
-if ! command -v mmdebstrap >/dev/null; then
-    echo "== installing mmdebstrap from Debian's archive"
-    { apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends mmdebstrap; } \
-        >/dev/null 2>&1 || { echo "could not install mmdebstrap" >&2; exit 2; }
-fi
-for tool in mmdebstrap git chroot mount umount setsid; do
-    command -v "$tool" >/dev/null || { echo "missing on this machine: $tool" >&2; exit 2; }
-done
 
 mkdir -p "$logs" "$parent" || exit 2
 # Last run's logs would mislead; remove only what this script writes.
 rm -rf "$logs"/*.log "$logs/sources.list" "$logs/from-chroot"
+if ! command -v mmdebstrap >/dev/null; then
+    echo "== installing mmdebstrap from Debian's archive (log: $logs/install-mmdebstrap.log)"
+    { apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends mmdebstrap; } \
+        >"$logs/install-mmdebstrap.log" 2>&1 || { tail -n 20 "$logs/install-mmdebstrap.log"; exit 2; }
+fi
+for tool in mmdebstrap git chroot mount umount setsid; do
+    command -v "$tool" >/dev/null || { echo "missing on this machine: $tool" >&2; exit 2; }
+done
 
 free_kb=$(df -Pk "$parent" | awk 'NR == 2 { print $4 }')
 echo "== free space in $parent: $((free_kb / 1024 / 1024)) GB (needs about 5 GB: a finished run takes 3.9)"
