@@ -2,8 +2,8 @@
 # Installs what is missing, builds the three presets and runs every suite:
 # native (with sanitizers, and the release readme's bytes), win64 and win32
 # under Wine (win32 against the shipped program), a short fuzzing run, and a
-# second build of the shipped program that must give the same bytes. Prints one summary and exits
-# non-zero on any failure. Every log is in build/.
+# second build of the shipped program that must give the same bytes. Prints
+# one summary and exits non-zero on any failure. Every log is in build/.
 set -u
 started=$SECONDS
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
@@ -45,6 +45,8 @@ run_suite() {  # preset
     if [ "$f" -eq 0 ]; then
         report "$1: $t passed ($((SECONDS - t0)) s)"
     else
+        # What each failed test printed, then CTest's list.
+        awk '/^ *[0-9]+\/[0-9]+ Test +#/ { show = /\*\*\*/ } /^ +Start +[0-9]+:/ { show = 0 } show' "$log" | head -n 200
         sed -n '/The following tests FAILED/,$p' "$log"
         report "$1: $f of $t failed ($((SECONDS - t0)) s; output in $log)"
     fi
