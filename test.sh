@@ -16,14 +16,6 @@ ensure_packages || { echo "could not install the packages"; exit 1; }
 passed=0 failed=0 skipped=0 lines=()
 report() { lines+=("$1"); }  # a line of the summary
 
-build() {  # preset
-    echo "== building $1 (log: build/$1-build.log)"
-    { cmake --preset "$1" && cmake --build --preset "$1" -j "$(nproc)"; } >"build/$1-build.log" 2>&1 && return 0
-    tail -n 40 "build/$1-build.log"
-    echo "(the whole log: build/$1-build.log)"
-    return 1
-}
-
 # CTest's closing line, "N% tests passed, F tests failed out of T".
 ctest_counts() {  # log -> "failed total", or nothing
     sed -n -E 's/.* tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1 \2/p' "$1" | tail -n 1
@@ -54,7 +46,7 @@ run_suite() {  # preset
 
 built=()
 for preset in native win64 win32; do
-    if build "$preset"; then
+    if build_preset "$preset"; then
         built+=("$preset")
     else
         report "$preset: build failed (build/$preset-build.log)"

@@ -71,3 +71,16 @@ ensure_japanese_locale() {
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
+
+# Configures and builds a preset, its output in build/PRESET-build.log; on
+# failure prints the log's end.
+build_preset() {  # preset
+    local log="build/$1-build.log"
+    echo "== building $1 (log: $log)"
+    mkdir -p "$PYXET_ROOT/build"
+    (cd "$PYXET_ROOT" && cmake --preset "$1" && cmake --build --preset "$1" -j "$(nproc)") \
+        >"$PYXET_ROOT/$log" 2>&1 && return 0
+    tail -n 40 "$PYXET_ROOT/$log"
+    echo "(the whole log: $log)"
+    return 1
+}

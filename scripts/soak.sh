@@ -24,19 +24,7 @@ out=build/soak
 mkdir -p "$out"
 rm -f "$out"/*.log  # last soak's logs would mislead
 
-build() {  # preset
-    local log="$out/build-$1.log"
-    echo "== building $1 (log: $log)"
-    {
-        [ -f "build/$1/CMakeCache.txt" ] || cmake --preset "$1"
-        cmake --build --preset "$1" -j "$(nproc)"
-    } >"$log" 2>&1 && return 0
-    tail -n 40 "$log"
-    echo "building $1 failed (the whole log: $log)"
-    return 1
-}
-
-build win64 || exit 1
+build_preset win64 || exit 1
 presets=(win64)
 
 # The prefix is made once, before the load: its first creation takes about
@@ -51,7 +39,7 @@ wine_stop
 if [ -n "$why" ]; then
     echo "== win32: skipped, $why"
 else
-    build win32 || exit 1
+    build_preset win32 || exit 1
     presets+=(win32)
 fi
 

@@ -45,6 +45,17 @@ std::vector<HWND> Children(HWND parent)
     return children;
 }
 
+// The program's top-level windows, as "class \"title\"" (hidden ones marked).
+std::string WindowsOf(const Program& program)
+{
+    std::string list;
+    for (HWND window : TopLevelWindowsOf(program)) {
+        if (!list.empty()) list += ", ";
+        list += ClassOf(window) + " \"" + TextOf(window) + "\"" + (IsWindowVisible(window) ? "" : " (hidden)");
+    }
+    return list.empty() ? "none" : list;
+}
+
 }  // namespace
 
 Program::~Program()
@@ -70,16 +81,6 @@ std::string WindowsPath(const std::string& unixPath)
 std::string CommandLineWithTail(const std::string& tail)
 {
     return "\"" + WindowsPath(PYXET_PROGRAM) + "\" " + tail;
-}
-
-std::string WindowsOf(const Program& program)
-{
-    std::string list;
-    for (HWND window : TopLevelWindowsOf(program)) {
-        if (!list.empty()) list += ", ";
-        list += ClassOf(window) + " \"" + TextOf(window) + "\"" + (IsWindowVisible(window) ? "" : " (hidden)");
-    }
-    return list.empty() ? "none" : list;
 }
 
 bool Launch(Program& program, const std::string& commandLine, const std::string& startFolder, std::string& why)

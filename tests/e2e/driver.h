@@ -42,8 +42,6 @@ std::string WindowsPath(const std::string& unixPath);
 // class, and names the windows it did make.
 bool Launch(Program& program, const std::string& commandLine, const std::string& startFolder, std::string& why);
 
-// The program's top-level windows, as "class \"title\"" (hidden ones marked).
-std::string WindowsOf(const Program& program);
 
 // The command line that names the program the usual way: quoted path, blank, tail.
 std::string CommandLineWithTail(const std::string& tail);
