@@ -1,53 +1,57 @@
 #!/usr/bin/env bash
 # Builds the shipped 32-bit program from scratch in build/release and packs
-#   dist/SettingPyxet-VERSION.zip: SettingPyxet.exe, readme.txt, SHA256SUMS
+#   dist/SettingPyxet-VERSION.zip: SettingPyxet.exe, readme.txt, BUILDINFO.txt, SHA256SUMS
 # in that order. VERSION is the CMake project's (project() in CMakeLists.txt).
 # Every entry carries the last commit's time and mode 644, and no owner or
 # extra time stamps, so one commit gives the same zip in any folder on any
-# day. Prints the zip's path and SHA-256; the build's log is build/release.log.
-set -u
+# day with the same toolchain; BUILDINFO.txt names that toolchain. Prints the
+# zip's path and SHA-256; the build's log is build/release.log.
+#   ./release.sh
+set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
 cd "$PYXET_ROOT"
+published_on=13  # the Debian release whose zip is published
 
-ensure_packages || { echo "could not install the packages"; exit 1; }
-
-commit_time=$(git log -1 --format=%ct 2>/dev/null) ||
-    { echo "release: not a git checkout; the zip's times come from the last commit"; exit 1; }
+ensure_packages
+commit=$(git rev-parse HEAD) commit_time=$(git log -1 --format=%ct)
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
-    echo "warning: uncommitted changes: the zip holds them, but carries the time of $(git rev-parse --short HEAD)"
+    echo "warning: uncommitted changes: the zip holds them, but names and dates ${commit:0:7}"
+fi
+. /etc/os-release
+if [ "$VERSION_ID" != "$published_on" ]; then
+    echo "note: this is Debian $VERSION_ID; the published zip is built on Debian $published_on." \
+         "Other compiler and linker versions give other bytes, so this zip differs from the published one."
 fi
 
-mkdir -p build
-log=build/release.log
 out=build/release
-echo "== building the 32-bit program and readme.txt from scratch in $out"
+echo "== building the 32-bit program and readme.txt from scratch in $out (log: build/release.log)"
 rm -rf "$out"
-{ cmake --preset win32 -B "$out" && cmake --build "$out" -j "$(nproc)" --target SettingPyxet readme; } \
-    >"$log" 2>&1 || { cat "$log"; echo "release: the build failed (log: $log)"; exit 1; }
-
+build_preset build/release.log win32 "$out" SettingPyxet readme
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
-if ! [[ $version =~ ^[0-9]+(\.[0-9]+)*$ ]]; then
-    echo "release: no version in $out/CMakeCache.txt; set it in CMakeLists.txt: project(SettingPyxet VERSION x.y.z ...)"
-    exit 1
-fi
 
-zip_name=SettingPyxet-$version.zip
 stage=$out/zip
-echo "== packing $zip_name (entries dated $(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S') UTC, the last commit's time)"
 mkdir -p "$stage"
 cp "$out/SettingPyxet.exe" "$out/readme.txt" "$stage/"
-(cd "$stage" && sha256sum SettingPyxet.exe readme.txt >SHA256SUMS)
+{
+    echo "SettingPyxet $version, built from commit $commit"
+    echo "on $PRETTY_NAME (Debian $(cat /etc/debian_version)), x86-64, with these Debian packages:"
+    dpkg-query -W -f='  ${Package} ${Version}\n' g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix-runtime \
+        binutils-mingw-w64-i686 mingw-w64-i686-dev mingw-w64-common cmake zip
+    echo "Compiler: $(i686-w64-mingw32-g++-posix --version | head -n 1)"
+    echo "Rebuild: the same release and package versions, then ./release.sh at that commit."
+} | sed 's/$/\r/' >"$stage/BUILDINFO.txt"
+sed 's/\r$//' "$stage/BUILDINFO.txt"
+entries=(SettingPyxet.exe readme.txt BUILDINFO.txt SHA256SUMS)
+(cd "$stage" && sha256sum "${entries[@]:0:3}" >SHA256SUMS)
 chmod 644 "$stage"/*
 touch -m -d "@$commit_time" "$stage"/*
 # zip writes local times: in UTC they are the same on every machine. -X
 # leaves out owner and extra time stamps, -D directory entries.
-(cd "$stage" && TZ=UTC zip -X -D "../$zip_name" SettingPyxet.exe readme.txt SHA256SUMS) >>"$log" 2>&1 ||
-    { cat "$log"; echo "release: zip failed (log: $log)"; exit 1; }
-
+zip_name=SettingPyxet-$version.zip
+rm -f "$out/$zip_name"
+(cd "$stage" && TZ=UTC zip -X -D "../$zip_name" "${entries[@]}") >>build/release.log 2>&1
 mkdir -p dist
 mv -f "$out/$zip_name" "dist/$zip_name"
-for f in SettingPyxet.exe readme.txt SHA256SUMS; do
-    printf '  %-17s %6d bytes\n' "$f" "$(stat -c %s "$stage/$f")"
-done
+for f in "${entries[@]}"; do printf '  %-17s %6d bytes\n' "$f" "$(stat -c %s "$stage/$f")"; done
 echo "$PYXET_ROOT/dist/$zip_name"
 echo "SHA-256 $(sha256sum "dist/$zip_name" | cut -d ' ' -f 1)"

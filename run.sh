@@ -1,43 +1,41 @@
 #!/usr/bin/env bash
-# Builds the program and starts it under Wine for FOLDER (default: the
-# current directory), where "設定" writes pyxet.ini.
-#
-# With a display (DISPLAY set) the window opens there. Without one, the
-# program runs in a Wine virtual desktop on a private Xvfb display: its
-# picture goes to build/screenshot.png, and "キャンセル" ends it, so nothing
-# is written.
-set -u
-folder=$(realpath "${1:-.}") || exit 1
+# Builds the program and starts it under Wine for FOLDER (default: the current
+# directory), where "設定" writes pyxet.ini: the shipped 32-bit program where
+# this machine runs 32-bit programs, else the 64-bit build.
+# With a display (DISPLAY set) the window opens there. Without one it runs in
+# a Wine virtual desktop on a private Xvfb display: its picture goes to
+# build/screenshot.png, and "キャンセル" ends it, so nothing is written.
+#   ./run.sh [FOLDER]
+set -euo pipefail
+folder=$(realpath "${1:-.}")
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
-. "$PYXET_ROOT/scripts/wine-env.sh"
 cd "$PYXET_ROOT"
+ensure_packages
+export WINEPREFIX=$PYXET_ROOT/build/run/wineprefix
+trap 'stop_wine_in build/run' EXIT
 
-ensure_packages || { echo "could not install the packages"; exit 1; }
-mkdir -p build
-{ cmake --preset win64 && cmake --build --preset win64 -j "$(nproc)" --target SettingPyxet window_shot; } \
-    >build/run-build.log 2>&1 || { cat build/run-build.log; exit 1; }
-
-program=build/win64/SettingPyxet.exe
-windows_folder=$(windows_path "$folder")
+preset=win32 what="the shipped 32-bit program"
+why=$(why_no_32bit)
+if [ -n "$why" ]; then
+    preset=win64 what="the 64-bit build"
+    echo "== not the shipped 32-bit program but the 64-bit build: $why"
+fi
+echo "== building $preset (log: build/run-build.log)"
+build_preset build/run-build.log "$preset" "build/$preset" SettingPyxet window_shot
+program=build/$preset/SettingPyxet.exe
+echo "== SettingPyxet for $folder: $program, $what"
 
 if [ -n "${DISPLAY:-}" ]; then
-    echo "SettingPyxet for $folder"
-    wine_prefix_ready
-    wine_ja "$WINELOADER" "$program" "$windows_folder"
-    exit $?
+    wine_start
+    wine_ja "$program" "$(windows_path "$folder")"
+    exit
 fi
-
-echo "No display: running on a virtual one; the picture goes to build/screenshot.png"
-xvfb_dir=build/run-xvfb
-scripts/xvfb.sh start "$xvfb_dir" >/dev/null || exit 1
-export DISPLAY=":$(cat "$xvfb_dir/display")"
-wine_prefix_ready
+echo "== no display: running on a virtual one; the picture goes to build/screenshot.png"
+display_start build/run/xvfb
+wine_start
 desktop="/desktop=SettingPyxet,480x420"  # a Wine virtual desktop draws the title bar
-wine_ja "$WINELOADER" explorer "$desktop" "$program" "$windows_folder" &
-wine_ja "$WINELOADER" explorer "$desktop" build/win64/window_shot.exe 'build\screenshot.bmp'
-shot=$?
+wine_ja explorer "$desktop" "$program" "$(windows_path "$folder")" &
+wine_ja explorer "$desktop" "build/$preset/window_shot.exe" 'build\screenshot.bmp'
 wait
-wine_stop
-scripts/xvfb.sh stop "$xvfb_dir"
-[ $shot -eq 0 ] && /usr/bin/convert build/screenshot.bmp build/screenshot.png && rm -f build/screenshot.bmp || exit 1
+convert build/screenshot.bmp build/screenshot.png && rm -f build/screenshot.bmp
 echo "screenshot: $PYXET_ROOT/build/screenshot.png (cancelled: nothing written)"

@@ -1,86 +1,205 @@
-# Sourced by the top-level scripts: installing what is missing.
+# shellcheck shell=bash
+# Sourced by every script here: the facts they share and the jobs more than
+# one of them does (installing what is missing, building a preset, reading a
+# suite's result, a private X display, the Wine every run here uses).
 
 PYXET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck disable=SC2034  # read by the scripts that source this
+PYXET_PRESETS=(native win64 win32)                      # as CMakePresets.json names them
+PYXET_TEMPLATE=$PYXET_ROOT/build/wineprefix            # made once, copied for every use
+PYXET_PREFIX_MADE=.pyxet-prefix-v3                      # in a prefix once it is complete
+PYXET_WINE_LOG=$PYXET_ROOT/build/wine-prepare.log
 
-# Whether this machine's kernel runs 32-bit x86 programs. Some kernels are
-# built without that, and then no 32-bit Wine can start. Asks the kernel
-# directly with the smallest program there is (a 96-byte i386 ELF that exits
-# with 42), so the answer needs no package.
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# ---- installing --------------------------------------------------------------
+
+# Whether the kernel runs 32-bit x86 programs (some are built without it, and
+# then no 32-bit Wine starts): asks it with a 96-byte i386 ELF that exits 42.
 kernel_runs_32bit() {
-    local probe elf
-    # ELF header, one loadable segment, then: mov eax, 1; mov ebx, 42; int 0x80
-    elf='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-    elf+='\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
-    elf+='\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'
-    elf+='\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08'
-    elf+='\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00'
-    elf+='\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80'
+    local probe elf='\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08\x34\0\0\0'
+    elf+='\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08'
+    elf+='\x60\0\0\0\x60\0\0\0\x05\0\0\0\0\x10\0\0\xb8\x01\0\0\0\xbb\x2a\0\0\0\xcd\x80'  # exit(42)
     mkdir -p "$PYXET_ROOT/build"
-    probe=$(mktemp "$PYXET_ROOT/build/.probe32.XXXXXX") || return 1  # not /tmp: it may be noexec
-    printf "$elf" >"$probe"
-    chmod +x "$probe"
-    "$probe" 2>/dev/null
-    local status=$?
+    probe=$(mktemp "$PYXET_ROOT/build/.probe32.XXXXXX")  # not /tmp: it may be noexec
+    printf '%b' "$elf" >"$probe" && chmod +x "$probe"
+    local status=0
+    "$probe" 2>/dev/null || status=$?
     rm -f "$probe"
-    [ $status -eq 42 ]
+    [ "$status" -eq 42 ]
 }
 
-# The packages this machine should have: scripts/packages.txt, and 32-bit
-# Wine where the kernel can run it.
-wanted_packages() {
-    grep -v -E '^\s*(#|$)' "$PYXET_ROOT/scripts/packages.txt"
-    kernel_runs_32bit && echo "wine32:i386"
-}
-
-# Installs the packages that are missing and generates the Japanese locale;
-# a second run installs nothing and needs no network.
+# Installs what scripts/packages.txt lists (and 32-bit Wine where the kernel
+# runs it) if anything is missing, and the Japanese locale; a second run
+# installs nothing and needs no network.
 ensure_packages() {
-    local missing=() p
-    for p in $(wanted_packages); do
+    local wanted missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS
+    wanted=$(grep -v -E '^\s*(#|$)' "$PYXET_ROOT/scripts/packages.txt")
+    if kernel_runs_32bit; then wanted+=" wine32:i386"; fi
+    for p in $wanted; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
-    if [ ${#missing[@]} -gt 0 ]; then
-        install_packages "${missing[@]}" || return 1
-    fi
-    ensure_japanese_locale
-}
-
-install_packages() {
-    local sudo="" log="$PYXET_ROOT/build/install.log" started=$SECONDS
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     mkdir -p "$PYXET_ROOT/build"
-    echo "== installing $# packages from Debian's archive (several minutes on a new machine; log: build/install.log):"
-    echo "   $*"
-    {
-        # 32-bit Wine comes from the i386 side of the archive.
-        if [[ " $* " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-            $sudo dpkg --add-architecture i386
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "== installing ${#missing[@]} packages from Debian's archive (minutes on a new machine; log: build/install.log):"
+        echo "   ${missing[*]}"
+        if ! {
+            # 32-bit Wine comes from the i386 side of the archive.
+            if [[ " ${missing[*]} " == *":i386 "* ]]; then sudo_if_needed dpkg --add-architecture i386; fi
+            sudo_if_needed apt-get update &&
+                sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+        } >"$log" 2>&1; then
+            tail -n 30 "$log"
+            echo "the install failed; the whole log is $log"
+            return 1
         fi
-        $sudo apt-get update &&
-            DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "$@"
-    } >"$log" 2>&1 || { tail -n 30 "$log"; echo "the install failed; the whole log is $log"; return 1; }
-    echo "   installed in $((SECONDS - started)) s"
-}
-
-# Wine turns Windows file names into Unix ones through the C library's
-# character set: without this locale a Japanese folder name is "not found".
-ensure_japanese_locale() {
+        echo "   installed in $((SECONDS - t0)) s"
+    fi
+    # Wine turns Windows file names into Unix ones through the C library's
+    # character set: without this locale a Japanese folder is "not found".
     locale -a 2>/dev/null | grep -qx 'ja_JP.utf8' && return 0
     echo "== generating the ja_JP.UTF-8 locale"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    sudo_if_needed localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
 
-# Configures and builds a preset, its output in build/PRESET-build.log; on
-# failure prints the log's end.
-build_preset() {  # preset
-    local log="build/$1-build.log"
-    echo "== building $1 (log: $log)"
-    mkdir -p "$PYXET_ROOT/build"
-    (cd "$PYXET_ROOT" && cmake --preset "$1" && cmake --build --preset "$1" -j "$(nproc)") \
-        >"$PYXET_ROOT/$log" 2>&1 && return 0
-    tail -n 40 "$PYXET_ROOT/$log"
+# ---- building and testing ----------------------------------------------------
+
+# Configures and builds PRESET of the sources in the current folder, into DIR
+# (default build/PRESET), only the TARGETs when given. The output goes to LOG;
+# on failure its end is printed too.
+build_preset() {  # LOG PRESET [DIR [TARGET...]]
+    local log=$1 preset=$2 dir=${3:-build/$2} targets=()
+    shift $(($# < 3 ? $# : 3))
+    [ $# -eq 0 ] || targets=(--target "$@")
+    mkdir -p "$(dirname "$log")"
+    { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j "$(nproc)" "${targets[@]}"; } >"$log" 2>&1 &&
+        return 0
+    tail -n 40 "$log"
     echo "(the whole log: $log)"
     return 1
+}
+
+# Runs a preset's suite, its output in LOG, with ctest's options given. The
+# result is CTest's closing line: "N% tests passed, F tests failed out of T".
+run_ctest() {  # LOG PRESET [CTEST-OPTION...]
+    local log=$1 preset=$2
+    shift 2
+    ctest --preset "$preset" "$@" >"$log" 2>&1 || true
+}
+ctest_counts() {  # LOG: prints "FAILED TOTAL", or nothing when no test ran
+    sed -n -E 's/.* tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1 \2/p' "$1" | tail -n 1
+}
+ctest_failed() {  # LOG: one failed test a line, "NAME<tab>HOW" (Failed, Timeout, ...)
+    sed -n '/The following tests FAILED:/,$p' "$1" |
+        sed -n -E 's/^[[:space:]]*[0-9]+ - (.+) \(([^)]*)\)[[:space:]]*$/\1\t\2/p'
+}
+ctest_failures_told() {  # LOG: what each failed test printed, then CTest's list of them
+    awk '/^ *[0-9]+\/[0-9]+ Test +#/ { show = /\*\*\*/ } /^ +Start +[0-9]+:/ { show = 0 } show && n++ < 200' "$1"
+    sed -n '/The following tests FAILED/,$p' "$1"
+}
+
+# ---- a private display and Wine ---------------------------------------------
+
+# Starts Xvfb on a free display (-displayfd writes its number to fd 3) and
+# exports DISPLAY; DIR keeps its number and process id.
+display_start() {  # DIR
+    mkdir -p "$1" && rm -f "$1/display"
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" </dev/null >/dev/null 2>&1 &
+    echo $! >"$1/pid"
+    local _
+    for _ in $(seq 100); do
+        if [ -s "$1/display" ]; then DISPLAY=":$(cat "$1/display")" && export DISPLAY && return 0; fi
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2 && return 1
+}
+display_stop() {  # DIR
+    if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi
+    rm -f "$1/pid" "$1/display"
+}
+
+# Quiet, but for what a crash says ("wine: Unhandled ...") and the errors of
+# exceptions and stack overflows, which the tests fail on. Never offer to
+# install Mono or Gecko. The 64-bit loader named directly: Debian's
+# /usr/bin/wine takes the 32-bit one whenever wine32 is installed, even where
+# the kernel cannot run it; the 64-bit one hands 32-bit programs on by itself.
+export WINEDEBUG=-all,err+seh,err+virtual WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64
+export WINEPREFIX=$PYXET_TEMPLATE
+
+# With the ANSI code page 932, so Shift_JIS bytes pass the A calls unchanged.
+wine_ja() { LC_ALL=ja_JP.UTF-8 "$WINELOADER" "$@"; }
+
+# The Windows path of a Linux file or folder: Wine's drive Z: is the root.
+windows_path() { local p; p=$(realpath "$1") && echo "Z:${p//\//\\}"; }
+
+# Runs a Wine command on the template up to three times, its output in the
+# log: on a prefix still being made, Debian's Wine can fail once and pass
+# when repeated ("fixed a temporary directory error").
+wine_logged() {
+    local _
+    for _ in 1 2 3; do
+        echo "\$ $*" >>"$PYXET_WINE_LOG"
+        WINEPREFIX=$PYXET_TEMPLATE wine_ja "$@" >>"$PYXET_WINE_LOG" 2>&1 && return 0
+    done
+    return 1
+}
+
+# Makes the template prefix once (about a minute). Without a window manager
+# (Xvfb) a managed window makes Wine wait 2 s on every hide or close; a
+# crash is told on stderr, where the tests look for it, not in a dialog.
+make_template() {
+    [ -f "$PYXET_TEMPLATE/$PYXET_PREFIX_MADE" ] && return 0
+    echo "== making the Wine prefix build/wineprefix (about a minute, once)" >&2
+    rm -rf "$PYXET_TEMPLATE"
+    wine_logged wineboot -i &&
+        wine_logged reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
+        wine_logged reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+        WINEPREFIX=$PYXET_TEMPLATE wineserver -w && touch "$PYXET_TEMPLATE/$PYXET_PREFIX_MADE"
+}
+
+# Makes WINEPREFIX a copy of the template: every suite, run.sh and bench.sh
+# have their own, so each has its own wineserver and desktop. One maker at a
+# time, and what Wine starts lives on, so none of it may hold the lock.
+wine_prefix() {
+    [ -f "$WINEPREFIX/$PYXET_PREFIX_MADE" ] && return 0
+    mkdir -p "$PYXET_ROOT/build" && touch "$PYXET_WINE_LOG"
+    local from
+    from=$(wc -l <"$PYXET_WINE_LOG")
+    if ! (flock 9 && make_template 9>&- </dev/null) 9>"$PYXET_ROOT/build/.wineprefix.lock"; then
+        echo "making the Wine prefix failed; what Wine said (all of it in $PYXET_WINE_LOG):" >&2
+        tail -n "+$((from + 1))" "$PYXET_WINE_LOG" | tail -n 60 >&2
+        return 1
+    fi
+    [ "$WINEPREFIX" = "$PYXET_TEMPLATE" ] || { rm -rf "$WINEPREFIX" && cp -a "$PYXET_TEMPLATE" "$WINEPREFIX"; }
+}
+
+# A fresh wineserver for WINEPREFIX with Wine's services, so later starts
+# take a fraction of a second. Their output goes to the log: started by a
+# test's program, they would hold its output pipe, and CTest would wait for
+# them. Their desktop takes this moment's DISPLAY.
+wine_start() {
+    wine_prefix || return 1
+    wine_stop
+    wineserver -p >>"$PYXET_WINE_LOG" 2>&1 || true  # fails only when one runs already
+    wine_ja wineboot >>"$PYXET_WINE_LOG" 2>&1
+}
+wine_stop() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
+
+# Ends the wineserver and the display of each build folder DIR, so nothing is
+# left running, even after an interrupt.
+stop_wine_in() {  # DIR...
+    local dir
+    for dir in "$@"; do
+        if [ -d "$dir/wineprefix" ]; then WINEPREFIX=$dir/wineprefix wine_stop; fi
+        display_stop "$dir/xvfb"
+    done
+}
+
+# Why this machine cannot run 32-bit Windows programs, or nothing when it can.
+why_no_32bit() {
+    if ! kernel_runs_32bit; then
+        echo "this machine's kernel cannot run 32-bit x86 programs"
+    elif ! wine_prefix || ! wine_ja 'C:\windows\syswow64\hostname.exe' >"$PYXET_ROOT/build/wine32-check.log" 2>&1; then
+        echo "Wine did not start a 32-bit program (build/wine32-check.log)"
+    fi
 }

@@ -1,76 +1,51 @@
 #!/usr/bin/env bash
 # Measures whether the suites catch real faults: applies each fault of
 # tests/faults.txt alone to a scratch clone of the committed program, runs
-# the suites (native, then the Windows one under Wine), stopping at the
-# first failure, and prints caught or missed per fault, then "caught K of N".
-# A catch counts only when the failed test fails a second time too.
+# the native suite and the Windows one (win32, or win64 where 32-bit programs
+# cannot run) up to the first failure, and prints caught or missed per fault,
+# then "caught K of N". A catch counts only when the failed test fails a
+# second time too. About half a minute a fault; logs in build/mutate/.
 #   scripts/mutate.sh [FAULTS-FILE]
-# Takes about half a minute a fault. Logs: build/mutate/.
-set -u
+set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-. "$PYXET_ROOT/scripts/wine-env.sh"
-faults=$(realpath "${1:-$PYXET_ROOT/tests/faults.txt}") || exit 1
-out="$PYXET_ROOT/build/mutate"
-scratch="$out/src"
+faults=$(realpath "${1:-$PYXET_ROOT/tests/faults.txt}")
+out=$PYXET_ROOT/build/mutate
+scratch=$out/src
 
-ensure_packages || exit 1
-wine_prepare wine_prefix_create || exit 1
-# The Windows suite of the shipped 32-bit build where this machine runs it.
+ensure_packages
 windows=win32
 why=$(why_no_32bit)
-[ -z "$why" ] || { windows=win64; echo "== the win64 suite stands in for win32: $why"; }
-
+[ -z "$why" ] || { windows=win64 && echo "== the win64 suite stands in for win32: $why"; }
 echo "== a scratch clone of the committed program in $scratch"
 rm -rf "$out"
-mkdir -p "$out"
-git clone -q "$PYXET_ROOT" "$scratch" || exit 1
-# A copy of the prefix, so it is not made again, and so that the scratch
-# clone's wineserver is its own.
 mkdir -p "$scratch/build"
-cp -a "$WINEPREFIX" "$scratch/build/wineprefix" || exit 1
+git clone -q "$PYXET_ROOT" "$scratch"
+cp -a "$PYXET_TEMPLATE" "$scratch/build/wineprefix"  # so it is not made again
+cd "$scratch"
+trap 'stop_wine_in "$scratch"/build/*/' EXIT
 
-# Runs one preset's suite, or only the test named, stopping at the first
-# failure; prints the failed test's name, or nothing when all passed.
-run_suite() {  # preset, log, [test]
-    (cd "$scratch" && ctest --preset "$1" --stop-on-failure ${3:+-R "^$3\$"}) >"$2" 2>&1
-    # A stopped run leaves its display and server behind.
-    WINEPREFIX="$scratch/build/wineprefix" wineserver -k 2>/dev/null
-    "$PYXET_ROOT/scripts/xvfb.sh" stop "$scratch/build/$1/xvfb"
-    grep -q '100% tests passed' "$2" && return
-    local failed
-    failed=$(sed -n '/The following tests FAILED/{n;p;q}' "$2" | sed -E 's/^\s*[0-9]+ - //; s/ \([^)]*\)$//')
-    echo "${failed:-no test result}"
-}
-
-# Builds both presets and runs their suites; prints "PRESET TEST" for the
-# first failed test, or nothing when all passed. $1 names the logs.
-run_suites() {
-    local log="$out/$1" preset failed
-    for preset in native "$windows"; do
-        if ! (cd "$scratch" && cmake --build --preset "$preset" -j "$(nproc)") >"$log-$preset-build.log" 2>&1; then
-            echo "$preset build failed"
-            return
-        fi
-    done
-    for preset in native "$windows"; do
-        failed=$(run_suite "$preset" "$log-$preset.log")
-        [ -z "$failed" ] || { echo "$preset $failed"; return; }
+# Builds and runs the suites (or one TEST of one PRESET) up to the first
+# failure, leaving out fuzzing and the second build; prints "PRESET TEST" of
+# the first failed test, or nothing when all passed.
+first_failure() {  # NAME [PRESET TEST]
+    local preset log failed
+    for preset in ${2:-native $windows}; do
+        log=$out/$1-$preset.log
+        build_preset "$log.build" "$preset" >/dev/null || { echo "$preset (does not build)"; return; }
+        run_ctest "$log" "$preset" --stop-on-failure -LE 'fuzz|reproducible' ${3:+-R "^$3\$"}
+        stop_wine_in "build/$preset"  # a stopped run skips the fixture that would
+        failed=$(ctest_failed "$log" | sed -n '1s/\t.*//p')
+        [ -n "$(ctest_counts "$log")" ] || failed="(no test result)"
+        if [ -n "$failed" ]; then echo "$preset $failed"; return; fi
     done
 }
 
-echo "== the unchanged program (configure, build, run)"
-for preset in native "$windows"; do
-    (cd "$scratch" && cmake --preset "$preset") >"$out/configure-$preset.log" 2>&1 ||
-        { cat "$out/configure-$preset.log"; exit 1; }
-done
-first=$(run_suites unchanged)
-if [ -n "$first" ]; then
-    echo "the unchanged program already fails ($first); logs in $out"
-    exit 1
-fi
+echo "== the unchanged program"
+first=$(first_failure unchanged)
+[ -z "$first" ] || { echo "the unchanged program already fails: $first; logs in $out"; exit 1; }
 
-# The faults, as blocks of "fault:" and "file:", then pairs of "from:" and
-# "to:" lines, each pair kept with the number of its fault.
+# The faults: blocks of "fault:" and "file:", then pairs of "from:" and "to:"
+# lines, each pair kept with the number of its fault.
 descriptions=() files=() pair_fault=() pair_from=() pair_to=()
 while IFS= read -r line; do
     i=$((${#descriptions[@]} - 1))
@@ -82,22 +57,20 @@ while IFS= read -r line; do
     esac
 done <"$faults"
 n=${#descriptions[@]}
-if [ ${#files[@]} -ne "$n" ] || [ ${#pair_from[@]} -ne ${#pair_to[@]} ] || [ ${#pair_from[@]} -lt "$n" ]; then
+if [ ${#files[@]} -ne "$n" ] || [ ${#pair_from[@]} -ne ${#pair_to[@]} ]; then
     echo "$faults: every fault needs a file: line, and a to: line after each from: line"
     exit 1
 fi
 
 caught=0 started=$SECONDS
 for ((i = 0; i < n; i++)); do
-    file="$scratch/${files[i]}"
-    label="$((i + 1)). ${descriptions[i]}"
-    original=$(cat "$file"; echo x)  # the x keeps the file's last newlines
-    original=${original%x}
-    changed=$original problem=""
+    file=${files[i]} label="$((i + 1)). ${descriptions[i]}"
+    original=$(cat "$file" && echo x)  # the x keeps the file's last newlines
+    original=${original%x} changed=$original problem=""
     for ((k = 0; k < ${#pair_from[@]}; k++)); do
         [ "${pair_fault[k]}" -eq "$i" ] || continue
-        count=$(grep -c -F -- "${pair_from[k]}" "$file")
-        [ "$count" -eq 1 ] || problem="the text \"${pair_from[k]}\" is found $count times in ${files[i]}"
+        count=$(grep -c -F -- "${pair_from[k]}" "$file" || true)
+        [ "$count" -eq 1 ] || problem="the text \"${pair_from[k]}\" is found $count times in $file"
         changed=${changed/"${pair_from[k]}"/"${pair_to[k]}"}
     done
     if [ -n "$problem" ]; then
@@ -105,12 +78,12 @@ for ((i = 0; i < n; i++)); do
         continue
     fi
     printf '%s' "$changed" >"$file"
-    first=$(run_suites "fault-$((i + 1))")
-    if [[ "$first" == *"build failed" ]]; then
-        result="LIST ERROR, does not build ($out/fault-$((i + 1))-*-build.log)"
+    first=$(first_failure "fault-$((i + 1))")
+    if [[ $first == *"(does not build)" ]]; then
+        result="LIST ERROR, does not build ($out/fault-$((i + 1))-*.build)"
     elif [ -z "$first" ]; then
-        result="MISSED"
-    elif [ -n "$(run_suite ${first%% *} "$out/fault-$((i + 1))-again.log" "${first#* }")" ]; then
+        result=MISSED
+    elif [ -n "$(first_failure "fault-$((i + 1))-again" "${first%% *}" "${first#* }")" ]; then
         result="caught by ${first/ /: }"
         caught=$((caught + 1))
     else
