@@ -48,10 +48,8 @@ touch -m -d "@$commit_time" "$stage"/*
 # zip writes local times: in UTC they are the same on every machine. -X
 # leaves out owner and extra time stamps, -D directory entries.
 zip_name=SettingPyxet-$version.zip
-rm -f "$out/$zip_name"
-(cd "$stage" && TZ=UTC zip -X -D "../$zip_name" "${entries[@]}") >>build/release.log 2>&1
-mkdir -p dist
-mv -f "$out/$zip_name" "dist/$zip_name"
-for f in "${entries[@]}"; do printf '  %-17s %6d bytes\n' "$f" "$(stat -c %s "$stage/$f")"; done
+mkdir -p dist && rm -f "dist/$zip_name"
+(cd "$stage" && TZ=UTC zip -X -D "$PYXET_ROOT/dist/$zip_name" "${entries[@]}") >>build/release.log 2>&1
+(cd "$stage" && stat -c '  %-17n %6s bytes' "${entries[@]}")
 echo "$PYXET_ROOT/dist/$zip_name"
 echo "SHA-256 $(sha256sum "dist/$zip_name" | cut -d ' ' -f 1)"

@@ -35,7 +35,8 @@ display_start build/run/xvfb
 wine_start
 desktop="/desktop=SettingPyxet,480x420"  # a Wine virtual desktop draws the title bar
 wine_ja explorer "$desktop" "$program" "$(windows_path "$folder")" &
+shown=$!
 wine_ja explorer "$desktop" "build/$preset/window_shot.exe" 'build\screenshot.bmp'
-wait
+wait "$shown"
 convert build/screenshot.bmp build/screenshot.png && rm -f build/screenshot.bmp
 echo "screenshot: $PYXET_ROOT/build/screenshot.png (cancelled: nothing written)"

@@ -9,8 +9,8 @@
 # after an interrupt too.
 #   scripts/fresh-machine.sh [12|13]...
 # Needs root, Debian's archive and about 5 GB free in TMPDIR (default
-# /var/tmp). Logs: build/fresh-machine/<release>/. Exits 0 only if every
-# command passed on every release.
+# /var/tmp). Logs: build/fresh-machine/<release>/, with the commands' own
+# logs and the zip in its build/. Exits 0 only if all passed on every release.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -36,7 +36,7 @@ inside() {  # ROOTFS DIR
     git clone -q --no-hardlinks "$root" "$rootfs/root/SettingPyxet"
     [ -s "$rootfs/etc/resolv.conf" ] || cp -L /etc/resolv.conf "$rootfs/etc/resolv.conf"  # apt needs a name server
     for step in run test release; do
-        echo "   ./$step.sh (log: build/fresh-machine/$(basename "$dir")/$step.log)"
+        echo "   ./$step.sh (log: build/fresh-machine/$(basename "$dir")/$step.log)" 2>/dev/null >&3 || true
         t0=$SECONDS rc=0
         chroot "$rootfs" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             TERM=dumb /bin/bash -c "cd /root/SettingPyxet && ./$step.sh" >"$dir/$step.log" 2>&1 </dev/null || rc=$?
@@ -44,7 +44,8 @@ inside() {  # ROOTFS DIR
     done
     { chroot "$rootfs" /usr/lib/wine/wine64 --version || echo "no Wine"; } >"$dir/wine-version" 2>&1
     { chroot "$rootfs" i686-w64-mingw32-g++-posix -dumpfullversion || echo "no compiler"; } >"$dir/gcc-version" 2>&1
-    cp "$rootfs"/root/SettingPyxet/dist/*.zip "$dir/" 2>/dev/null || true
+    mkdir -p "$dir/build"  # the logs the commands left in their build/ folder
+    cp "$rootfs"/root/SettingPyxet/build/*.log "$rootfs"/root/SettingPyxet/dist/*.zip "$dir/build/" 2>/dev/null || true
     stop_inside "$rootfs"
 }
 
@@ -55,7 +56,7 @@ fi
 
 [ "$(id -u)" -eq 0 ] || { echo "needs root: mmdebstrap mounts file systems and the commands run in a chroot" >&2; exit 2; }
 releases=("$@")
-[ ${#releases[@]} -gt 0 ] || releases=(12 13)
+[ $# -gt 0 ] || releases=(12 13)
 declare -A codename=([12]=bookworm [13]=trixie)
 host=$(. /etc/os-release && echo "$VERSION_CODENAME")
 logs=$root/build/fresh-machine
@@ -68,42 +69,34 @@ fi
 export TMPDIR=${TMPDIR:-/var/tmp}
 free_gb=$(($(df -Pk "$TMPDIR" | awk 'NR == 2 { print $4 }') / 1024 / 1024))
 [ "$free_gb" -ge 5 ] || { echo "$TMPDIR has $free_gb GB free, a machine needs 5: set TMPDIR to a roomier folder" >&2; exit 2; }
-[ -z "$(git -C "$root" status --porcelain --untracked-files=no)" ] ||
-    echo "note: uncommitted changes are not tested, only the committed HEAD"
+[ -z "$(git -C "$root" status --porcelain --untracked-files=no)" ] || echo "note: only the committed HEAD is tested"
 commit=$(git -C "$root" log -1 --format='%h %s')
 
-results=() failed=0
+exec 3>&1  # the hook's progress lines reach the terminal through it
+failed=0
 for release in "${releases[@]}"; do
-    suite=${codename[$release]:-}
+    suite=${codename[$release]:-} dir=$logs/$release t0=$SECONDS
     [ -n "$suite" ] || { echo "unknown release $release: give 12 or 13" >&2; exit 2; }
-    dir=$logs/$release
-    rm -rf "$dir"
-    mkdir -p "$dir"
+    rm -rf "$dir" && mkdir -p "$dir" && touch "$dir/results"
     # Debian's own entries of the host's apt sources, for the release's suites.
     cat /etc/apt/sources.list /etc/apt/sources.list.d/debian.sources 2>/dev/null |
         sed -E "s/(^|[[:space:]])$host/\\1$suite/g" >"$dir/sources" || true
     grep -q "$suite" "$dir/sources" || { echo "the host's apt sources name no Debian $host archive" >&2; exit 2; }
     echo "== Debian $release ($suite) at $commit: a minimal machine by mmdebstrap in $TMPDIR," \
          "then the commands in it (minutes; log: build/fresh-machine/$release/mmdebstrap.log)"
-    t0=$SECONDS
-    touch "$dir/results"
     mmdebstrap --variant=minbase --include=git "$suite" /dev/null "$dir/sources" \
-        --customize-hook="\"$0\" --inside \"\$1\" \"$dir\"" >"$dir/mmdebstrap.log" 2>&1 ||
+        --customize-hook="\"$root/scripts/fresh-machine.sh\" --inside \"\$1\" \"$dir\"" >"$dir/mmdebstrap.log" 2>&1 ||
         echo "   mmdebstrap failed:" "$(tail -n 5 "$dir/mmdebstrap.log")"
     line="Debian $release: $(cat "$dir/wine-version" 2>/dev/null), GCC $(cat "$dir/gcc-version" 2>/dev/null)"
     while read -r step rc took; do
-        verdict=passed
-        [ "$rc" -eq 0 ] || verdict="FAILED (exit $rc)" failed=1
-        [ "$step" != test ] || verdict+=", \"$(tail -n 1 "$dir/test.log")\""
-        [ "$step" != release ] || verdict+=", zip $(grep -o -m 1 'SHA-256 [0-9a-f]\{12\}' "$dir/release.log" || true)…"
-        line+="; ./$step.sh $verdict in $((took / 60))m$((took % 60))s"
+        if [ "$rc" -eq 0 ]; then line+="; ./$step.sh passed"; else line+="; ./$step.sh FAILED (exit $rc)" failed=1; fi
+        [ "$step" != test ] || line+=", \"$(tail -n 1 "$dir/test.log")\""
+        [ "$step" != release ] || line+=", zip $(grep -o -m 1 'SHA-256 [0-9a-f]\{12\}' "$dir/release.log" || true)…"
+        line+=" in $((took / 60))m$((took % 60))s"
     done <"$dir/results"
     [ "$(wc -l <"$dir/results")" -eq 3 ] || failed=1
-    results+=("$line (all: $(((SECONDS - t0) / 60))m$(((SECONDS - t0) % 60))s)")
-    echo "   ${results[-1]}"
+    echo "$line (all: $(((SECONDS - t0) / 60))m$(((SECONDS - t0) % 60))s)" | tee "$dir/result"
 done
-
-echo
 echo "== results for $commit"
-printf '%s\n' "${results[@]}"
+for release in "${releases[@]}"; do cat "$logs/$release/result"; done
 exit $failed

@@ -12,57 +12,46 @@ PYXET_WINE_LOG=$PYXET_ROOT/build/wine-prepare.log
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-# ---- installing --------------------------------------------------------------
-
 # Whether the kernel runs 32-bit x86 programs (some are built without it, and
 # then no 32-bit Wine starts): asks it with a 96-byte i386 ELF that exits 42.
 kernel_runs_32bit() {
     local probe elf='\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08\x34\0\0\0'
     elf+='\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08'
     elf+='\x60\0\0\0\x60\0\0\0\x05\0\0\0\0\x10\0\0\xb8\x01\0\0\0\xbb\x2a\0\0\0\xcd\x80'  # exit(42)
-    mkdir -p "$PYXET_ROOT/build"
-    probe=$(mktemp "$PYXET_ROOT/build/.probe32.XXXXXX")  # not /tmp: it may be noexec
+    mkdir -p "$PYXET_ROOT/build" && probe=$(mktemp "$PYXET_ROOT/build/.probe32.XXXXXX")  # /tmp may be noexec
     printf '%b' "$elf" >"$probe" && chmod +x "$probe"
     local status=0
     "$probe" 2>/dev/null || status=$?
-    rm -f "$probe"
-    [ "$status" -eq 42 ]
+    rm -f "$probe" && [ "$status" -eq 42 ]
 }
 
 # Installs what scripts/packages.txt lists (and 32-bit Wine where the kernel
-# runs it) if anything is missing, and the Japanese locale; a second run
-# installs nothing and needs no network.
+# runs it) if anything is missing, and the Japanese locale: Wine turns
+# Windows file names into Unix ones through the C library's character set,
+# and without it a Japanese folder is "not found". A second run installs
+# nothing and needs no network.
 ensure_packages() {
-    local wanted missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS
-    wanted=$(grep -v -E '^\s*(#|$)' "$PYXET_ROOT/scripts/packages.txt")
-    if kernel_runs_32bit; then wanted+=" wine32:i386"; fi
-    for p in $wanted; do
+    local missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS
+    mkdir -p "$PYXET_ROOT/build"
+    for p in $(grep -v -E '^\s*(#|$)' "$PYXET_ROOT/scripts/packages.txt") $(if kernel_runs_32bit; then echo wine32:i386; fi); do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
-    mkdir -p "$PYXET_ROOT/build"
     if [ ${#missing[@]} -gt 0 ]; then
         echo "== installing ${#missing[@]} packages from Debian's archive (minutes on a new machine; log: build/install.log):"
         echo "   ${missing[*]}"
-        if ! {
-            # 32-bit Wine comes from the i386 side of the archive.
-            if [[ " ${missing[*]} " == *":i386 "* ]]; then sudo_if_needed dpkg --add-architecture i386; fi
+        # 32-bit Wine comes from the i386 side of the archive.
+        if ! { if [[ "${missing[*]}" == *:i386* ]]; then sudo_if_needed dpkg --add-architecture i386; fi &&
             sudo_if_needed apt-get update &&
-                sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+            sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
         } >"$log" 2>&1; then
-            tail -n 30 "$log"
-            echo "the install failed; the whole log is $log"
-            return 1
+            tail -n 30 "$log" && echo "the install failed; the whole log is $log" && return 1
         fi
         echo "   installed in $((SECONDS - t0)) s"
     fi
-    # Wine turns Windows file names into Unix ones through the C library's
-    # character set: without this locale a Japanese folder is "not found".
     locale -a 2>/dev/null | grep -qx 'ja_JP.utf8' && return 0
     echo "== generating the ja_JP.UTF-8 locale"
     sudo_if_needed localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
-
-# ---- building and testing ----------------------------------------------------
 
 # Configures and builds PRESET of the sources in the current folder, into DIR
 # (default build/PRESET), only the TARGETs when given. The output goes to LOG;
@@ -74,17 +63,15 @@ build_preset() {  # LOG PRESET [DIR [TARGET...]]
     mkdir -p "$(dirname "$log")"
     { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j "$(nproc)" "${targets[@]}"; } >"$log" 2>&1 &&
         return 0
-    tail -n 40 "$log"
-    echo "(the whole log: $log)"
-    return 1
+    tail -n 40 "$log" && echo "(the whole log: $log)" && return 1
 }
 
 # Runs a preset's suite, its output in LOG, with ctest's options given. The
 # result is CTest's closing line: "N% tests passed, F tests failed out of T".
 run_ctest() {  # LOG PRESET [CTEST-OPTION...]
-    local log=$1 preset=$2
-    shift 2
-    ctest --preset "$preset" "$@" >"$log" 2>&1 || true
+    local log=$1
+    shift
+    ctest --preset "$@" >"$log" 2>&1 || true
 }
 ctest_counts() {  # LOG: prints "FAILED TOTAL", or nothing when no test ran
     sed -n -E 's/.* tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1 \2/p' "$1" | tail -n 1
@@ -97,8 +84,6 @@ ctest_failures_told() {  # LOG: what each failed test printed, then CTest's list
     awk '/^ *[0-9]+\/[0-9]+ Test +#/ { show = /\*\*\*/ } /^ +Start +[0-9]+:/ { show = 0 } show && n++ < 200' "$1"
     sed -n '/The following tests FAILED/,$p' "$1"
 }
-
-# ---- a private display and Wine ---------------------------------------------
 
 # Starts Xvfb on a free display (-displayfd writes its number to fd 3) and
 # exports DISPLAY; DIR keeps its number and process id.
@@ -170,7 +155,7 @@ wine_prefix() {
         tail -n "+$((from + 1))" "$PYXET_WINE_LOG" | tail -n 60 >&2
         return 1
     fi
-    [ "$WINEPREFIX" = "$PYXET_TEMPLATE" ] || { rm -rf "$WINEPREFIX" && cp -a "$PYXET_TEMPLATE" "$WINEPREFIX"; }
+    [ "$WINEPREFIX" = "$PYXET_TEMPLATE" ] || { rm -rf "$WINEPREFIX" && mkdir -p "${WINEPREFIX%/*}" && cp -a "$PYXET_TEMPLATE" "$WINEPREFIX"; }
 }
 
 # A fresh wineserver for WINEPREFIX with Wine's services, so later starts
@@ -190,7 +175,7 @@ wine_stop() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || tr
 stop_wine_in() {  # DIR...
     local dir
     for dir in "$@"; do
-        if [ -d "$dir/wineprefix" ]; then WINEPREFIX=$dir/wineprefix wine_stop; fi
+        if [ -d "$dir/wineprefix" ]; then WINEPREFIX=$(realpath "$dir/wineprefix") wine_stop; fi
         display_stop "$dir/xvfb"
     done
 }

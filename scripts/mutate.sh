@@ -17,11 +17,8 @@ windows=win32
 why=$(why_no_32bit)
 [ -z "$why" ] || { windows=win64 && echo "== the win64 suite stands in for win32: $why"; }
 echo "== a scratch clone of the committed program in $scratch"
-rm -rf "$out"
-mkdir -p "$scratch/build"
-git clone -q "$PYXET_ROOT" "$scratch"
-cp -a "$PYXET_TEMPLATE" "$scratch/build/wineprefix"  # so it is not made again
-cd "$scratch"
+rm -rf "$out" && git clone -q "$PYXET_ROOT" "$scratch" && mkdir "$scratch/build" && cd "$scratch"
+cp -a "$PYXET_TEMPLATE" build/wineprefix  # so it is not made again
 trap 'stop_wine_in "$scratch"/build/*/' EXIT
 
 # Builds and runs the suites (or one TEST of one PRESET) up to the first
@@ -58,8 +55,7 @@ while IFS= read -r line; do
 done <"$faults"
 n=${#descriptions[@]}
 if [ ${#files[@]} -ne "$n" ] || [ ${#pair_from[@]} -ne ${#pair_to[@]} ]; then
-    echo "$faults: every fault needs a file: line, and a to: line after each from: line"
-    exit 1
+    echo "$faults: every fault needs a file: line, and a to: line after each from: line" && exit 1
 fi
 
 caught=0 started=$SECONDS
@@ -73,10 +69,7 @@ for ((i = 0; i < n; i++)); do
         [ "$count" -eq 1 ] || problem="the text \"${pair_from[k]}\" is found $count times in $file"
         changed=${changed/"${pair_from[k]}"/"${pair_to[k]}"}
     done
-    if [ -n "$problem" ]; then
-        echo "$label: LIST ERROR, $problem"
-        continue
-    fi
+    [ -z "$problem" ] || { echo "$label: LIST ERROR, $problem" && continue; }
     printf '%s' "$changed" >"$file"
     first=$(first_failure "fault-$((i + 1))")
     if [[ $first == *"(does not build)" ]]; then
