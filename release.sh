@@ -18,10 +18,8 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
     echo "warning: uncommitted changes: the zip holds them, but names and dates ${commit:0:7}"
 fi
 . /etc/os-release
-if [ "$VERSION_ID" != "$published_on" ]; then
-    echo "note: this is Debian $VERSION_ID; the published zip is built on Debian $published_on." \
-         "Other compiler and linker versions give other bytes, so this zip differs from the published one."
-fi
+[ "$VERSION_ID" = "$published_on" ] || echo "note: this is Debian $VERSION_ID; the published zip is built on" \
+    "Debian $published_on, whose compiler and linker give other bytes: this zip differs from the published one."
 
 out=build/release
 echo "== building the 32-bit program and readme.txt from scratch in $out (log: build/release.log)"

@@ -16,7 +16,7 @@ lines=() passed=0 failed=0 skipped=0
 fail() { lines+=("$1"); failed=$((failed + 1)); }
 
 suites=()
-for preset in "${PYXET_PRESETS[@]}"; do
+for preset in $(cmake --list-presets | sed -n -E 's/^ *"([^"]+)".*/\1/p'); do
     echo "== building $preset (log: build/$preset-build.log)"
     if build_preset "build/$preset-build.log" "$preset"; then suites+=("$preset"); else fail "$preset: build failed"; fi
 done

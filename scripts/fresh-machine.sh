@@ -12,13 +12,14 @@
 # /var/tmp). Logs: build/fresh-machine/<release>/, with the commands' own
 # logs and the zip in its build/. Exits 0 only if all passed on every release.
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # Ends whatever still runs inside the root filesystem (a wineserver, an
 # Xvfb): it would keep mmdebstrap's mounts busy. Twice: Wine starts a service
 # on demand while its other processes end.
 stop_inside() {  # ROOTFS
     local pass p
+    [ -d "$1" ] || return 0
     for pass in 1 2; do
         for p in /proc/[0-9]*; do
             [ "$(readlink "$p/root" 2>/dev/null)" != "$1" ] || kill -KILL "${p#/proc/}" 2>/dev/null || true
@@ -30,10 +31,11 @@ stop_inside() {  # ROOTFS
 # The customize hook, run by mmdebstrap on the host: ROOTFS is the new
 # machine, DIR the host folder for its logs and results.
 inside() {  # ROOTFS DIR
-    local rootfs=$1 dir=$2 step rc t0
+    local dir=$2 step rc t0
+    rootfs=$1  # global: the trap runs after this function has returned
     trap 'stop_inside "$rootfs"' EXIT
     trap 'exit 130' INT TERM
-    git clone -q --no-hardlinks "$root" "$rootfs/root/SettingPyxet"
+    git clone -q --no-hardlinks "$PYXET_ROOT" "$rootfs/root/SettingPyxet"
     [ -s "$rootfs/etc/resolv.conf" ] || cp -L /etc/resolv.conf "$rootfs/etc/resolv.conf"  # apt needs a name server
     for step in run test release; do
         echo "   ./$step.sh (log: build/fresh-machine/$(basename "$dir")/$step.log)" 2>/dev/null >&3 || true
@@ -59,18 +61,14 @@ releases=("$@")
 [ $# -gt 0 ] || releases=(12 13)
 declare -A codename=([12]=bookworm [13]=trixie)
 host=$(. /etc/os-release && echo "$VERSION_CODENAME")
-logs=$root/build/fresh-machine
+logs=$PYXET_ROOT/build/fresh-machine
 mkdir -p "$logs"
-if ! command -v mmdebstrap >/dev/null; then
-    echo "== installing mmdebstrap from Debian's archive (log: build/fresh-machine/install.log)"
-    { apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends mmdebstrap; } \
-        >"$logs/install.log" 2>&1 || { tail -n 20 "$logs/install.log"; exit 2; }
-fi
+install_missing mmdebstrap
 export TMPDIR=${TMPDIR:-/var/tmp}
 free_gb=$(($(df -Pk "$TMPDIR" | awk 'NR == 2 { print $4 }') / 1024 / 1024))
 [ "$free_gb" -ge 5 ] || { echo "$TMPDIR has $free_gb GB free, a machine needs 5: set TMPDIR to a roomier folder" >&2; exit 2; }
-[ -z "$(git -C "$root" status --porcelain --untracked-files=no)" ] || echo "note: only the committed HEAD is tested"
-commit=$(git -C "$root" log -1 --format='%h %s')
+[ -z "$(git -C "$PYXET_ROOT" status --porcelain --untracked-files=no)" ] || echo "note: only the committed HEAD is tested"
+commit=$(git -C "$PYXET_ROOT" log -1 --format='%h %s')
 
 exec 3>&1  # the hook's progress lines reach the terminal through it
 failed=0
@@ -85,7 +83,7 @@ for release in "${releases[@]}"; do
     echo "== Debian $release ($suite) at $commit: a minimal machine by mmdebstrap in $TMPDIR," \
          "then the commands in it (minutes; log: build/fresh-machine/$release/mmdebstrap.log)"
     mmdebstrap --variant=minbase --include=git "$suite" /dev/null "$dir/sources" \
-        --customize-hook="\"$root/scripts/fresh-machine.sh\" --inside \"\$1\" \"$dir\"" >"$dir/mmdebstrap.log" 2>&1 ||
+        --customize-hook="\"$PYXET_ROOT/scripts/fresh-machine.sh\" --inside \"\$1\" \"$dir\"" >"$dir/mmdebstrap.log" 2>&1 ||
         echo "   mmdebstrap failed:" "$(tail -n 5 "$dir/mmdebstrap.log")"
     line="Debian $release: $(cat "$dir/wine-version" 2>/dev/null), GCC $(cat "$dir/gcc-version" 2>/dev/null)"
     while read -r step rc took; do

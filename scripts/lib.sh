@@ -4,8 +4,6 @@
 # suite's result, a private X display, the Wine every run here uses).
 
 PYXET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck disable=SC2034  # read by the scripts that source this
-PYXET_PRESETS=(native win64 win32)                      # as CMakePresets.json names them
 PYXET_TEMPLATE=$PYXET_ROOT/build/wineprefix            # made once, copied for every use
 PYXET_PREFIX_MADE=.pyxet-prefix-v3                      # in a prefix once it is complete
 PYXET_WINE_LOG=$PYXET_ROOT/build/wine-prepare.log
@@ -25,29 +23,33 @@ kernel_runs_32bit() {
     rm -f "$probe" && [ "$status" -eq 42 ]
 }
 
-# Installs what scripts/packages.txt lists (and 32-bit Wine where the kernel
-# runs it) if anything is missing, and the Japanese locale: Wine turns
-# Windows file names into Unix ones through the C library's character set,
-# and without it a Japanese folder is "not found". A second run installs
-# nothing and needs no network.
-ensure_packages() {
+# Installs the Debian packages named that are missing (none: no network).
+install_missing() {  # PACKAGE...
     local missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS
-    mkdir -p "$PYXET_ROOT/build"
-    for p in $(grep -v -E '^\s*(#|$)' "$PYXET_ROOT/scripts/packages.txt") $(if kernel_runs_32bit; then echo wine32:i386; fi); do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "== installing ${#missing[@]} packages from Debian's archive (minutes on a new machine; log: build/install.log):"
-        echo "   ${missing[*]}"
-        # 32-bit Wine comes from the i386 side of the archive.
-        if ! { if [[ "${missing[*]}" == *:i386* ]]; then sudo_if_needed dpkg --add-architecture i386; fi &&
-            sudo_if_needed apt-get update &&
-            sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-        } >"$log" 2>&1; then
-            tail -n 30 "$log" && echo "the install failed; the whole log is $log" && return 1
-        fi
-        echo "   installed in $((SECONDS - t0)) s"
+    [ ${#missing[@]} -gt 0 ] || return 0
+    mkdir -p "$PYXET_ROOT/build"
+    echo "== installing ${#missing[@]} packages from Debian's archive (minutes on a new machine; log: build/install.log):"
+    echo "   ${missing[*]}"
+    # 32-bit Wine comes from the i386 side of the archive.
+    if ! { if [[ "${missing[*]}" == *:i386* ]]; then sudo_if_needed dpkg --add-architecture i386; fi &&
+        sudo_if_needed apt-get update &&
+        sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    } >"$log" 2>&1; then
+        tail -n 30 "$log" && echo "the install failed; the whole log is $log" && return 1
     fi
+    echo "   installed in $((SECONDS - t0)) s"
+}
+
+# What scripts/packages.txt lists, 32-bit Wine where the kernel runs it, and
+# the Japanese locale: Wine turns Windows file names into Unix ones through the
+# C library's character set; without it a Japanese folder is "not found".
+ensure_packages() {
+    # shellcheck disable=SC2046  # one package a word
+    install_missing $(grep -v -E '^\s*(#|$)' "$PYXET_ROOT/scripts/packages.txt") \
+        $(if kernel_runs_32bit; then echo wine32:i386; fi) || return 1
     locale -a 2>/dev/null | grep -qx 'ja_JP.utf8' && return 0
     echo "== generating the ja_JP.UTF-8 locale"
     sudo_if_needed localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
@@ -99,8 +101,7 @@ display_start() {  # DIR
     echo "Xvfb did not start" >&2 && return 1
 }
 display_stop() {  # DIR
-    if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi
-    rm -f "$1/pid" "$1/display"
+    if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi && rm -f "$1/pid" "$1/display"
 }
 
 # Quiet, but for what a crash says ("wine: Unhandled ...") and the errors of
@@ -147,14 +148,10 @@ make_template() {
 # time, and what Wine starts lives on, so none of it may hold the lock.
 wine_prefix() {
     [ -f "$WINEPREFIX/$PYXET_PREFIX_MADE" ] && return 0
-    mkdir -p "$PYXET_ROOT/build" && touch "$PYXET_WINE_LOG"
-    local from
-    from=$(wc -l <"$PYXET_WINE_LOG")
+    mkdir -p "$PYXET_ROOT/build"
     if ! (flock 9 && make_template 9>&- </dev/null) 9>"$PYXET_ROOT/build/.wineprefix.lock"; then
-        echo "making the Wine prefix failed; what Wine said (all of it in $PYXET_WINE_LOG):" >&2
-        tail -n "+$((from + 1))" "$PYXET_WINE_LOG" | tail -n 60 >&2
-        return 1
-    fi
+        tail -n 60 "$PYXET_WINE_LOG" && echo "making the Wine prefix failed; all Wine said is in $PYXET_WINE_LOG" && return 1
+    fi >&2
     [ "$WINEPREFIX" = "$PYXET_TEMPLATE" ] || { rm -rf "$WINEPREFIX" && mkdir -p "${WINEPREFIX%/*}" && cp -a "$PYXET_TEMPLATE" "$WINEPREFIX"; }
 }
 

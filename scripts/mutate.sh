@@ -8,13 +8,9 @@
 #   scripts/mutate.sh [FAULTS-FILE]
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-faults=$(realpath "${1:-$PYXET_ROOT/tests/faults.txt}")
-out=$PYXET_ROOT/build/mutate
-scratch=$out/src
-
+faults=$(realpath "${1:-$PYXET_ROOT/tests/faults.txt}") out=$PYXET_ROOT/build/mutate scratch=$PYXET_ROOT/build/mutate/src
 ensure_packages
-windows=win32
-why=$(why_no_32bit)
+why=$(why_no_32bit) windows=win32
 [ -z "$why" ] || { windows=win64 && echo "== the win64 suite stands in for win32: $why"; }
 echo "== a scratch clone of the committed program in $scratch"
 rm -rf "$out" && git clone -q "$PYXET_ROOT" "$scratch" && mkdir "$scratch/build" && cd "$scratch"
@@ -39,7 +35,7 @@ first_failure() {  # NAME [PRESET TEST]
 
 echo "== the unchanged program"
 first=$(first_failure unchanged)
-[ -z "$first" ] || { echo "the unchanged program already fails: $first; logs in $out"; exit 1; }
+[ -z "$first" ] || { echo "the unchanged program fails: $first; logs in $out" && exit 1; }
 
 # The faults: blocks of "fault:" and "file:", then pairs of "from:" and "to:"
 # lines, each pair kept with the number of its fault.

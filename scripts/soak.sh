@@ -16,19 +16,14 @@ presets=(win64 win32)
 why=$(why_no_32bit)
 [ -z "$why" ] || { presets=(win64) && echo "== win32 skipped: $why"; }
 for preset in "${presets[@]}"; do
-    echo "== building $preset (log: build/$preset-build.log)"
-    build_preset "build/$preset-build.log" "$preset"
+    echo "== building $preset (log: build/$preset-build.log)" && build_preset "build/$preset-build.log" "$preset"
 done
 out=build/soak
-rm -rf "$out"
-mkdir -p "$out"
+rm -rf "$out" && mkdir -p "$out"
 
 busy=()
 trap 'kill "${busy[@]}" 2>/dev/null; stop_wine_in build/win64 build/win32' EXIT
-for _ in $(seq "$(nproc)"); do
-    sh -c 'while :; do :; done' &
-    busy+=($!)
-done
+for _ in $(seq "$(nproc)"); do sh -c 'while :; do :; done' & busy+=($!); done
 echo "== $rounds rounds of ${presets[*]}, all $(nproc) cores busy (about a minute a round)"
 declare -A failures=()
 failed_rounds=0
