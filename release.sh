@@ -35,7 +35,6 @@ cp "$out/SettingPyxet.exe" "$out/readme.txt" "$stage/"
     echo "on $PRETTY_NAME (Debian $(cat /etc/debian_version)), x86-64, with these Debian packages:"
     dpkg-query -W -f='  ${Package} ${Version}\n' g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix-runtime \
         binutils-mingw-w64-i686 mingw-w64-i686-dev mingw-w64-common cmake zip
-    echo "Compiler: $(i686-w64-mingw32-g++-posix --version | head -n 1)"
     echo "Rebuild: the same release and package versions, then ./release.sh at that commit."
 } | sed 's/$/\r/' >"$stage/BUILDINFO.txt"
 sed 's/\r$//' "$stage/BUILDINFO.txt"

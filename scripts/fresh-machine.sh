@@ -45,7 +45,7 @@ inside() {  # ROOTFS DIR
         echo "$step $rc $((SECONDS - t0))" >>"$dir/results"
     done
     { chroot "$rootfs" /usr/lib/wine/wine64 --version || echo "no Wine"; } >"$dir/wine-version" 2>&1
-    { chroot "$rootfs" i686-w64-mingw32-g++-posix -dumpfullversion || echo "no compiler"; } >"$dir/gcc-version" 2>&1
+    { chroot "$rootfs" dpkg-query -W -f="\${Version}" g++-mingw-w64-i686-posix || echo "none"; } >"$dir/gcc-version" 2>&1
     mkdir -p "$dir/build"  # the logs the commands left in their build/ folder
     cp "$rootfs"/root/SettingPyxet/build/*.log "$rootfs"/root/SettingPyxet/dist/*.zip "$dir/build/" 2>/dev/null || true
     stop_inside "$rootfs"
@@ -85,7 +85,7 @@ for release in "${releases[@]}"; do
     mmdebstrap --variant=minbase --include=git "$suite" /dev/null "$dir/sources" \
         --customize-hook="\"$PYXET_ROOT/scripts/fresh-machine.sh\" --inside \"\$1\" \"$dir\"" >"$dir/mmdebstrap.log" 2>&1 ||
         echo "   mmdebstrap failed:" "$(tail -n 5 "$dir/mmdebstrap.log")"
-    line="Debian $release: $(cat "$dir/wine-version" 2>/dev/null), GCC $(cat "$dir/gcc-version" 2>/dev/null)"
+    line="Debian $release: $(cat "$dir/wine-version" 2>/dev/null), mingw-w64 GCC $(cat "$dir/gcc-version" 2>/dev/null)"
     while read -r step rc took; do
         if [ "$rc" -eq 0 ]; then line+="; ./$step.sh passed"; else line+="; ./$step.sh FAILED (exit $rc)" failed=1; fi
         [ "$step" != test ] || line+=", \"$(tail -n 1 "$dir/test.log")\""
