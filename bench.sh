@@ -13,7 +13,8 @@ trap 'stop_wine_in build/bench' EXIT
 build_preset build/bench-win64.log win64 build/win64 SettingPyxet baseline bench_driver
 build_preset build/bench-win32.log win32 build/win32 SettingPyxet baseline
 display_start build/bench/xvfb
-wine_start && mkdir -p build/bench/folder
+wine_start
+mkdir -p build/bench/folder
 timing=$(wine_ja build/win64/bench_driver.exe "$(windows_path build/win64/SettingPyxet.exe)" \
     "$(windows_path build/win64/baseline.exe)" "$(windows_path build/bench/folder)" "$runs")
 

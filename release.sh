@@ -14,9 +14,8 @@ published_on=13  # the Debian release whose zip is published
 
 ensure_packages
 commit=$(git rev-parse HEAD) commit_time=$(git log -1 --format=%ct)
-if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+[ -z "$(git status --porcelain --untracked-files=no)" ] ||
     echo "warning: uncommitted changes: the zip holds them, but names and dates ${commit:0:7}"
-fi
 . /etc/os-release
 [ "$VERSION_ID" = "$published_on" ] || echo "note: this is Debian $VERSION_ID; the published zip is built on" \
     "Debian $published_on, whose compiler and linker give other bytes: this zip differs from the published one."

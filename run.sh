@@ -14,29 +14,22 @@ ensure_packages
 export WINEPREFIX=$PYXET_ROOT/build/run/wineprefix
 trap 'stop_wine_in build/run' EXIT
 
-preset=win32 what="the shipped 32-bit program"
-why=$(why_no_32bit)
+preset=win32 what="the shipped 32-bit program" why=$(why_no_32bit)
 if [ -n "$why" ]; then
-    preset=win64 what="the 64-bit build"
-    echo "== not the shipped 32-bit program but the 64-bit build: $why"
+    preset=win64 what="the 64-bit build" && echo "== not the shipped 32-bit program but the 64-bit build: $why"
 fi
 echo "== building $preset (log: build/run-build.log)"
 build_preset build/run-build.log "$preset" "build/$preset" SettingPyxet window_shot
 program=build/$preset/SettingPyxet.exe
 echo "== SettingPyxet for $folder: $program, $what"
 
-if [ -n "${DISPLAY:-}" ]; then
-    wine_start
-    wine_ja "$program" "$(windows_path "$folder")"
-    exit
-fi
+if [ -n "${DISPLAY:-}" ]; then wine_start && wine_ja "$program" "$(windows_path "$folder")"; exit; fi
 echo "== no display: running on a virtual one; the picture goes to build/screenshot.png"
 display_start build/run/xvfb
 wine_start
 desktop="/desktop=SettingPyxet,480x420"  # a Wine virtual desktop draws the title bar
-wine_ja explorer "$desktop" "$program" "$(windows_path "$folder")" &
-shown=$!
+wine_ja explorer "$desktop" "$program" "$(windows_path "$folder")" & shown=$!
 wine_ja explorer "$desktop" "build/$preset/window_shot.exe" 'build\screenshot.bmp'
 wait "$shown"
-convert build/screenshot.bmp build/screenshot.png && rm -f build/screenshot.bmp
+convert build/screenshot.bmp build/screenshot.png
 echo "screenshot: $PYXET_ROOT/build/screenshot.png (cancelled: nothing written)"

@@ -59,8 +59,7 @@ if [ -n "$why" ]; then
     lines+=("win32: its $n Wine tests skipped: $why; the shipped program was built, and built again alike")
 fi
 
-echo
-echo "== summary ($((SECONDS - started)) s, installing included)"
+printf '\n== summary (%d s, installing included)\n' $((SECONDS - started))
 printf '  %s\n' "${lines[@]}"
 summary="$passed passed, $failed failed"
 [ "$skipped" -eq 0 ] || summary+=", $skipped skipped"

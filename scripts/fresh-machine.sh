@@ -18,13 +18,12 @@ set -euo pipefail
 # Xvfb): it would keep mmdebstrap's mounts busy. Twice: Wine starts a service
 # on demand while its other processes end.
 stop_inside() {  # ROOTFS
-    local pass p
+    local _ p
     [ -d "$1" ] || return 0
-    for pass in 1 2; do
+    for _ in 1 2; do
         for p in /proc/[0-9]*; do
             [ "$(readlink "$p/root" 2>/dev/null)" != "$1" ] || kill -KILL "${p#/proc/}" 2>/dev/null || true
-        done
-        [ "$pass" -eq 2 ] || sleep 1
+        done && sleep 1
     done
 }
 
@@ -51,18 +50,14 @@ inside() {  # ROOTFS DIR
     stop_inside "$rootfs"
 }
 
-if [ "${1:-}" = --inside ]; then
-    inside "$2" "$3"
-    exit
-fi
+if [ "${1:-}" = --inside ]; then inside "$2" "$3" && exit; fi
 
 [ "$(id -u)" -eq 0 ] || { echo "needs root: mmdebstrap mounts file systems and the commands run in a chroot" >&2; exit 2; }
 releases=("$@")
 [ $# -gt 0 ] || releases=(12 13)
 declare -A codename=([12]=bookworm [13]=trixie)
 host=$(. /etc/os-release && echo "$VERSION_CODENAME")
-logs=$PYXET_ROOT/build/fresh-machine
-mkdir -p "$logs"
+logs=$PYXET_ROOT/build/fresh-machine && mkdir -p "$logs"
 install_missing mmdebstrap
 export TMPDIR=${TMPDIR:-/var/tmp}
 free_gb=$(($(df -Pk "$TMPDIR" | awk 'NR == 2 { print $4 }') / 1024 / 1024))
@@ -84,7 +79,7 @@ for release in "${releases[@]}"; do
          "then the commands in it (minutes; log: build/fresh-machine/$release/mmdebstrap.log)"
     mmdebstrap --variant=minbase --include=git "$suite" /dev/null "$dir/sources" \
         --customize-hook="\"$PYXET_ROOT/scripts/fresh-machine.sh\" --inside \"\$1\" \"$dir\"" >"$dir/mmdebstrap.log" 2>&1 ||
-        echo "   mmdebstrap failed:" "$(tail -n 5 "$dir/mmdebstrap.log")"
+        { echo "   mmdebstrap failed:" "$(tail -n 5 "$dir/mmdebstrap.log")" && failed=1; }
     line="Debian $release: $(cat "$dir/wine-version" 2>/dev/null), mingw-w64 GCC $(cat "$dir/gcc-version" 2>/dev/null)"
     while read -r step rc took; do
         if [ "$rc" -eq 0 ]; then line+="; ./$step.sh passed"; else line+="; ./$step.sh FAILED (exit $rc)" failed=1; fi

@@ -18,8 +18,7 @@ kernel_runs_32bit() {
     elf+='\x60\0\0\0\x60\0\0\0\x05\0\0\0\0\x10\0\0\xb8\x01\0\0\0\xbb\x2a\0\0\0\xcd\x80'  # exit(42)
     mkdir -p "$PYXET_ROOT/build" && probe=$(mktemp "$PYXET_ROOT/build/.probe32.XXXXXX")  # /tmp may be noexec
     printf '%b' "$elf" >"$probe" && chmod +x "$probe"
-    local status=0
-    "$probe" 2>/dev/null || status=$?
+    local status=0 && { "$probe" 2>/dev/null || status=$?; }
     rm -f "$probe" && [ "$status" -eq 42 ]
 }
 
@@ -68,12 +67,10 @@ build_preset() {  # LOG PRESET [DIR [TARGET...]]
     tail -n 40 "$log" && echo "(the whole log: $log)" && return 1
 }
 
-# Runs a preset's suite, its output in LOG, with ctest's options given. The
-# result is CTest's closing line: "N% tests passed, F tests failed out of T".
+# Runs a preset's suite, its output in LOG. Its result is CTest's closing
+# line, "N% tests passed, F tests failed out of T", read below.
 run_ctest() {  # LOG PRESET [CTEST-OPTION...]
-    local log=$1
-    shift
-    ctest --preset "$@" >"$log" 2>&1 || true
+    ctest --preset "${@:2}" >"$1" 2>&1 || true
 }
 ctest_counts() {  # LOG: prints "FAILED TOTAL", or nothing when no test ran
     sed -n -E 's/.* tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1 \2/p' "$1" | tail -n 1
@@ -100,9 +97,7 @@ display_start() {  # DIR
     done
     echo "Xvfb did not start" >&2 && return 1
 }
-display_stop() {  # DIR
-    if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi && rm -f "$1/pid" "$1/display"
-}
+display_stop() { if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi; rm -f "$1/pid" "$1/display"; }
 
 # Quiet, but for what a crash says ("wine: Unhandled ...") and the errors of
 # exceptions and stack overflows, which the tests fail on. Never offer to

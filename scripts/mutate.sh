@@ -13,8 +13,10 @@ ensure_packages
 why=$(why_no_32bit) windows=win32
 [ -z "$why" ] || { windows=win64 && echo "== the win64 suite stands in for win32: $why"; }
 echo "== a scratch clone of the committed program in $scratch"
-rm -rf "$out" && git clone -q "$PYXET_ROOT" "$scratch" && mkdir "$scratch/build" && cd "$scratch"
-cp -a "$PYXET_TEMPLATE" build/wineprefix  # so it is not made again
+rm -rf "$out"
+git clone -q "$PYXET_ROOT" "$scratch"
+cd "$scratch"
+mkdir build; cp -a "$PYXET_TEMPLATE" build/wineprefix  # so it is not made again
 trap 'stop_wine_in "$scratch"/build/*/' EXIT
 
 # Builds and runs the suites (or one TEST of one PRESET) up to the first
@@ -73,14 +75,12 @@ for ((i = 0; i < n; i++)); do
     elif [ -z "$first" ]; then
         result=MISSED
     elif [ -n "$(first_failure "fault-$((i + 1))-again" "${first%% *}" "${first#* }")" ]; then
-        result="caught by ${first/ /: }"
-        caught=$((caught + 1))
+        result="caught by ${first/ /: }" caught=$((caught + 1))
     else
         result="MISSED: ${first/ /: } failed once, then passed: a flaky test"
     fi
     printf '%s' "$original" >"$file"
     echo "$label: $result"
 done
-echo "($((SECONDS - started)) s for $n faults; logs in $out)"
-echo "caught $caught of $n"
+echo "($((SECONDS - started)) s for $n faults; logs in $out)" && echo "caught $caught of $n"
 [ "$caught" -eq "$n" ]

@@ -16,10 +16,11 @@ presets=(win64 win32)
 why=$(why_no_32bit)
 [ -z "$why" ] || { presets=(win64) && echo "== win32 skipped: $why"; }
 for preset in "${presets[@]}"; do
-    echo "== building $preset (log: build/$preset-build.log)" && build_preset "build/$preset-build.log" "$preset"
+    echo "== building $preset (log: build/$preset-build.log)"
+    build_preset "build/$preset-build.log" "$preset"
 done
 out=build/soak
-rm -rf "$out" && mkdir -p "$out"
+rm -rf "$out"; mkdir -p "$out"
 
 busy=()
 trap 'kill "${busy[@]}" 2>/dev/null; stop_wine_in build/win64 build/win32' EXIT
@@ -28,13 +29,9 @@ echo "== $rounds rounds of ${presets[*]}, all $(nproc) cores busy (about a minut
 declare -A failures=()
 failed_rounds=0
 for round in $(seq "$rounds"); do
-    suites=() t0=$SECONDS
-    for preset in "${presets[@]}"; do
-        run_ctest "$out/$preset-$round.log" "$preset" --schedule-random -LE reproducible &
-        suites+=($!)
-    done
+    suites=() t0=$SECONDS verdict=passed
+    for preset in "${presets[@]}"; do run_ctest "$out/$preset-$round.log" "$preset" --schedule-random -LE reproducible & suites+=($!); done
     wait "${suites[@]}"
-    verdict=passed
     for preset in "${presets[@]}"; do
         log=$out/$preset-$round.log
         read -r f _ < <(ctest_counts "$log") || f="no result"
@@ -48,10 +45,7 @@ for round in $(seq "$rounds"); do
     echo "   round $round/$rounds: $verdict ($((SECONDS - t0)) s)"
 done
 
-if [ ${#failures[@]} -eq 0 ]; then
-    echo "== no test failed in $rounds rounds of ${presets[*]}, all $(nproc) cores busy"
-    exit 0
-fi
+[ ${#failures[@]} -gt 0 ] || { echo "== no test failed in $rounds rounds of ${presets[*]}, all $(nproc) cores busy" && exit 0; }
 echo "== $failed_rounds of $rounds rounds failed; failures per test (logs: $out/<preset>-<round>.log):"
 for key in "${!failures[@]}"; do printf '  %3d/%d  %s\n' "${failures[$key]}" "$rounds" "$key"; done | sort -k2
 exit 1
