@@ -175,20 +175,20 @@ void ReadMessageBox(MessageBoxSeen& seen)
 
 }  // namespace
 
-bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why)
+bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why, bool anyOwner)
 {
     seen = MessageBoxSeen();
     const bool up = WaitUntil([&] {
         // A dialog turns visible only once WM_INITDIALOG has set its texts
         // and icon, so everything is read after that.
-        seen.box = FindWindowOfClass(program, "#32770", program.window);
+        seen.box = FindWindowOfClass(program, "#32770", anyOwner ? nullptr : program.window);
         if (seen.box == nullptr || !IsWindowVisible(seen.box)) return false;
         ReadMessageBox(seen);
         return !seen.caption.empty() && !seen.text.empty();
     });
     if (up) return true;
-    why = seen.box == nullptr ? "no message box owned by the settings window; the program's windows: " +
-                                    WindowsOf(program)
+    const std::string none = anyOwner ? "no message box" : "no message box owned by the settings window";
+    why = seen.box == nullptr ? none + "; the program's windows: " + WindowsOf(program)
                               : "the message box never came up whole; last seen: " +
                                     (IsWindowVisible(seen.box) ? "visible, caption \"" + seen.caption + "\", text \"" +
                                                                      seen.text + "\""
@@ -407,4 +407,227 @@ bool Contains(const ClientPixels& whole, const ClientPixels& part)
         }
     }
     return false;
+}
+
+POINT ScreenPoint(HWND window, int clientX, int clientY)
+{
+    POINT point = {clientX, clientY};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+void ClickAt(POINT screen)
+{
+    // Each event carries the point itself. A program handles the X server's
+    // report of an earlier pointer move when it gets to it, and that moves
+    // the pointer back; a button event without a place would land there.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        // 0 to 65535 across the screen, rounded to the nearest pixel's value.
+        inputs[i].mi.dx = (screen.x * 65535 + (width - 1) / 2) / (width - 1);
+        inputs[i].mi.dy = (screen.y * 65535 + (height - 1) / 2) / (height - 1);
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+    }
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+namespace {
+
+INPUT KeyInput(WORD virtualKey, bool down)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    return input;
+}
+
+}  // namespace
+
+void KeyDown(WORD virtualKey)
+{
+    INPUT input = KeyInput(virtualKey, true);
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void KeyUp(WORD virtualKey)
+{
+    INPUT input = KeyInput(virtualKey, false);
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void PressKey(WORD virtualKey)
+{
+    INPUT inputs[2] = {KeyInput(virtualKey, true), KeyInput(virtualKey, false)};
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PressWithAlt(WORD virtualKey)
+{
+    INPUT inputs[4] = {KeyInput(VK_MENU, true), KeyInput(virtualKey, true), KeyInput(virtualKey, false),
+                       KeyInput(VK_MENU, false)};
+    SendInput(4, inputs, sizeof(INPUT));
+}
+
+HWND VisibleMessageBoxOf(const Program& program)
+{
+    for (HWND window : TopLevelWindowsOf(program)) {
+        if (ClassOf(window) == "#32770" && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+ThreadFocus FocusOf(const Program& program)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    ThreadFocus seen;
+    if (GetGUIThreadInfo(program.process.dwThreadId, &info)) {
+        seen.active = info.hwndActive;
+        seen.focus = info.hwndFocus;
+    }
+    return seen;
+}
+
+namespace {
+
+LRESULT HitTest(HWND window, int x, int y)
+{
+    DWORD_PTR result = HTNOWHERE;
+    SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, WaitLimitMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+bool FindCloseBox(HWND window, POINT& at)
+{
+    // Down the title bar from its top; along each row from the right edge
+    // until the first run of HTCLOSE ends. Its middle is the place to click.
+    RECT outer;
+    GetWindowRect(window, &outer);
+    for (int y = outer.top + 1; y < outer.top + 40; y += 2) {
+        int right = -1;
+        for (int x = outer.right - 1; x > outer.right - 80; --x) {
+            const bool close = HitTest(window, x, y) == HTCLOSE;
+            if (close && right < 0) right = x;
+            if (!close && right >= 0) {
+                at = {(x + 1 + right) / 2, y};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::string Describe(HWND window)
+{
+    if (window == nullptr) return "none";
+    return ClassOf(window) + " \"" + TextOf(window) + "\" (id " + std::to_string(GetDlgCtrlID(window)) + ")";
+}
+
+namespace {
+
+// The NUL-separated entries of a /proc file, such as cmdline or environ.
+std::vector<std::string> ProcEntries(const std::string& unixPath)
+{
+    std::vector<std::string> entries;
+    const std::string bytes = ReadBytes(WindowsPath(unixPath));
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\0', start);
+        if (end == std::string::npos) end = bytes.size();
+        entries.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return entries;
+}
+
+std::string WinePrefixOf(const std::string& procFolder)
+{
+    for (const std::string& entry : ProcEntries(procFolder + "/environ")) {
+        if (entry.rfind("WINEPREFIX=", 0) == 0) return entry.substr(11);
+    }
+    return "";
+}
+
+// The fields of /proc/N/stat after the command name, which may hold blanks
+// and parentheses: field 3 (the state) comes first.
+std::vector<std::string> StatFields(int linuxProcess)
+{
+    const std::string stat = ReadBytes(WindowsPath("/proc/" + std::to_string(linuxProcess) + "/stat"));
+    std::vector<std::string> fields;
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) return fields;
+    size_t start = close + 1;
+    while (true) {
+        start = stat.find_first_not_of(" \n", start);
+        if (start == std::string::npos) break;
+        const size_t end = stat.find_first_of(" \n", start);
+        fields.push_back(stat.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end;
+    }
+    return fields;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), int(a.size()),
+                                                  b.data(), int(b.size())) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+int LinuxProcessOf(const Program& program, std::string& why)
+{
+    // Wine shows a program's Windows command line as its Linux one.
+    const std::string path = WindowsPath(PYXET_PROGRAM);
+    const std::string prefix = WinePrefixOf("/proc/self");
+    if (prefix.empty()) {
+        why = "this process has no WINEPREFIX in /proc/self/environ";
+        return 0;
+    }
+    // Of several matches (one ending, one starting), the latest started.
+    int found = 0, looked = 0;
+    unsigned long long foundStart = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(WindowsPath("/proc/*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        why = "cannot list /proc";
+        return 0;
+    }
+    do {
+        const std::string name = entry.cFileName;
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        ++looked;
+        const std::vector<std::string> arguments = ProcEntries("/proc/" + name + "/cmdline");
+        if (arguments.empty() || !SameIgnoringCase(arguments[0], path)) continue;
+        if (WinePrefixOf("/proc/" + name) != prefix) continue;
+        const std::vector<std::string> fields = StatFields(std::stoi(name));
+        if (fields.size() < 20 || fields[0] == "Z") continue;  // field 22: the start time
+        const unsigned long long start = std::stoull(fields[19]);
+        if (found == 0 || start > foundStart) {
+            found = std::stoi(name);
+            foundStart = start;
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    if (found == 0 && WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0) {
+        why = "the program has ended";
+    } else if (found == 0) {
+        why = "none of " + std::to_string(looked) + " Linux processes runs " + path + " with WINEPREFIX=" + prefix;
+    }
+    return found;
+}
+
+long long ProcessorTicksOf(int linuxProcess)
+{
+    const std::vector<std::string> fields = StatFields(linuxProcess);
+    if (fields.size() < 13) return -1;
+    return std::stoll(fields[11]) + std::stoll(fields[12]);  // fields 14 and 15: utime, stime
 }

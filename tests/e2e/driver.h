@@ -60,7 +60,9 @@ struct MessageBoxSeen {
 // Waits for a message box owned by the settings window to be visible with
 // its caption and text set: Wine creates the dialog first and fills in its
 // texts afterwards (WM_INITDIALOG). False, with what it last saw in `why`.
-bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why);
+// With `anyOwner`, a box of the program that the window does not own counts
+// too: what the person sees, whose clicks then show whether it is modal.
+bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why, bool anyOwner = false);
 
 // Presses the box's OK and waits until the box is gone, so that the next
 // box found is a new one.
@@ -113,3 +115,47 @@ ClientPixels SmallSpannerIcon();
 
 // Whether `part` appears somewhere inside `whole`, pixel for pixel.
 bool Contains(const ClientPixels& whole, const ClientPixels& part);
+
+// A person's input: the pointer and the keyboard as the desktop gets them,
+// so a click goes through hit-testing, z-order, activation and focus, and
+// lands on whatever window shows at the point. Each call returns once the
+// input is queued; the program handles it later.
+
+// The screen point of a point in a window's client area.
+POINT ScreenPoint(HWND window, int clientX, int clientY);
+
+// Moves the pointer to the point and presses and releases the left button.
+void ClickAt(POINT screen);
+
+void KeyDown(WORD virtualKey);
+void KeyUp(WORD virtualKey);
+void PressKey(WORD virtualKey);
+void PressWithAlt(WORD virtualKey);
+
+// The program's visible message box, whoever owns it; nullptr if none.
+HWND VisibleMessageBoxOf(const Program& program);
+
+// The window that is active in the program's thread and the one with its
+// keyboard focus (nullptr when none).
+struct ThreadFocus {
+    HWND active = nullptr;
+    HWND focus = nullptr;
+};
+ThreadFocus FocusOf(const Program& program);
+
+// Where the window's title bar answers HTCLOSE to hit-testing: the close
+// box a person clicks. False if no point of the title bar does.
+bool FindCloseBox(HWND window, POINT& at);
+
+// A window as a line of a failure message: class "text" (id N).
+std::string Describe(HWND window);
+
+// The Linux process behind the launched program under Wine, where Windows
+// calls do not tell its processor time: the one whose first argument is
+// the program's Windows path (Wine shows the Windows command line) and whose
+// WINEPREFIX is this process's. 0, with the reason in `why`, if there is none.
+int LinuxProcessOf(const Program& program, std::string& why);
+
+// User plus system processor time of a Linux process, in clock ticks of
+// 10 ms (USER_HZ); -1 if it cannot be read.
+long long ProcessorTicksOf(int linuxProcess);

@@ -519,4 +519,379 @@ TEST(SettingsWindow, PaintsGreyWithHeadingsAndRepaintsAfterRestore)
     EXPECT_EQ(0u, WaitForExit(program));
 }
 
+// A person's paths: the pointer and the keys at the places the window
+// shows, never a message to a handle. So every click goes through
+// hit-testing, z-order, activation and the box's modal loop, and every key
+// through the focus and the program's message loop. Each step first waits
+// for what it needs, then for its effect, and says what it last saw.
+enum class Act {
+    Radio,          // click radio button `arg`: it turns checked
+    Push,           // click push button `arg`: "設定" brings a box, "キャンセル" ends the program
+    BoxKey,         // press key `arg` on the open box: the box goes
+    BoxClickOk,     // click the open box's OK: the box goes
+    PushBehindBox,  // click push button `arg` behind the open box: nothing; then Space closes the box
+    WindowKey,      // press key `arg` on the settings window: nothing, as the next step's click shows
+    AltKey,         // press key `arg` with Alt on the settings window: F4 ends the program, others do nothing
+    CloseBox,       // click the title bar's close box: the program ends
+    Unblock,        // remove the folder named pyxet.ini
+};
+
+struct Step {
+    Act act;
+    int arg;
+    const std::string* boxText = nullptr;  // for the steps on a box: the text it must show
+};
+
+struct PersonRow {
+    const char* name;
+    bool blocked;  // a folder named pyxet.ini at start: saves fail until Unblock
+    std::vector<Step> steps;
+    bool writes;               // else no pyxet.ini at the end
+    const char *from, *to;     // the file written: the default one with `from` turned into `to`
+};
+
+const std::string* const Saved = &SavedBytes;
+const std::string* const Failed = &FailedBytes;
+
+const PersonRow PersonRows[] = {
+    {"five_radios_save_enter", false,
+     {{Act::Radio, 10}, {Act::Radio, 21}, {Act::Radio, 30}, {Act::Radio, 40}, {Act::Radio, 50}, {Act::Push, 0},
+      {Act::BoxKey, VK_RETURN, Saved}},
+     true, "QC=off\r\nNW=first\r\nTitle=quick\r\nMovie=off\r\nPrintP=off\r\n",
+     "QC=on\r\nNW=non\r\nTitle=all\r\nMovie=on\r\nPrintP=on\r\n"},
+    {"save_space", false, {{Act::Radio, 20}, {Act::Push, 0}, {Act::BoxKey, VK_SPACE, Saved}},
+     true, "NW=first", "NW=all"},
+    {"save_click_ok", false, {{Act::Radio, 40}, {Act::Push, 0}, {Act::BoxClickOk, 0, Saved}},
+     true, "Movie=off", "Movie=on"},
+    {"cancel_behind_saved_box", false, {{Act::Radio, 50}, {Act::Push, 0}, {Act::PushBehindBox, 1, Saved}},
+     true, "PrintP=off", "PrintP=on"},
+    // A failed save, its cause removed, and a second click that saves.
+    {"cancel_behind_failed_box_retry", true,
+     {{Act::Radio, 20}, {Act::Push, 0}, {Act::PushBehindBox, 1, Failed}, {Act::Unblock, 0}, {Act::Push, 0},
+      {Act::BoxKey, VK_RETURN, Saved}},
+     true, "NW=first", "NW=all"},
+    {"save_behind_failed_box_cancel", true,
+     {{Act::Radio, 20}, {Act::Push, 0}, {Act::PushBehindBox, 0, Failed}, {Act::Unblock, 0}, {Act::Push, 1}},
+     false, "", ""},
+    {"cancel", false, {{Act::Radio, 20}, {Act::Push, 1}}, false, "", ""},
+    {"alt_f4", false, {{Act::Radio, 20}, {Act::AltKey, VK_F4}}, false, "", ""},
+    {"close_box", false, {{Act::Radio, 20}, {Act::CloseBox, 0}}, false, "", ""},
+    // No dialog-style key handling: Enter is no IDOK (id 1, "キャンセル"),
+    // neither on the window nor on a radio button that has the focus.
+    {"keys_do_nothing", false,
+     {{Act::WindowKey, VK_RETURN}, {Act::WindowKey, VK_ESCAPE}, {Act::WindowKey, VK_TAB}, {Act::Radio, 21},
+      {Act::WindowKey, VK_RETURN}, {Act::WindowKey, VK_ESCAPE}, {Act::WindowKey, VK_TAB}, {Act::Radio, 10},
+      {Act::Push, 0}, {Act::BoxKey, VK_RETURN, Saved}},
+     true, "QC=off\r\nNW=first", "QC=on\r\nNW=non"},
+    // Nor is there TranslateMessage, so no WM_SYSCHAR: Alt+Space opens no
+    // window menu, and the next click reaches its radio button.
+    {"alt_space_no_menu", false, {{Act::AltKey, VK_SPACE}, {Act::Radio, 21}, {Act::Push, 1}}, false, "", ""},
+};
+
+bool Ended(const Program& program) { return WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0; }
+
+// What a person would see at a point, for the failure messages.
+std::string Scene(const Program& program, POINT point)
+{
+    std::string scene;
+    if (Ended(program)) {
+        DWORD code = 0;
+        GetExitCodeProcess(program.process.hProcess, &code);
+        scene = "the program ended with exit code " + std::to_string(long(code));
+    } else {
+        scene = std::string("window ") + (IsWindowVisible(program.window) ? "visible" : "hidden") +
+                (IsWindowEnabled(program.window) ? " and enabled" : " and disabled");
+    }
+    HWND box = VisibleMessageBoxOf(program);
+    scene += "; message box: " + (box == nullptr ? std::string("none") : Describe(box));
+    scene += "; foreground: " + Describe(GetForegroundWindow());
+    scene += "; focus: " + Describe(FocusOf(program).focus);
+    scene += "; at (" + std::to_string(point.x) + ", " + std::to_string(point.y) +
+             "): " + Describe(WindowFromPoint(point));
+    return scene;
+}
+
+// The screen point of a control's middle, from the design table.
+POINT MiddleOf(const Program& program, int id)
+{
+    const ControlRow* row = RowOfId(id);
+    return ScreenPoint(program.window, row->x + row->width / 2, row->y + row->height / 2);
+}
+
+// The settings window's control `id` shows at the point, or with id -1 the
+// window itself.
+bool ShowsAt(const Program& program, int id, POINT point)
+{
+    HWND under = WindowFromPoint(point);
+    if (id < 0) return under == program.window;
+    return under != nullptr && GetParent(under) == program.window && GetDlgCtrlID(under) == id;
+}
+
+// The window takes input: visible, enabled, no box up, and `id` at the point.
+bool WaitWindowReady(const Program& program, int id, POINT point, std::string& why)
+{
+    if (WaitUntil([&] {
+            return Ended(program) || (IsWindowVisible(program.window) && IsWindowEnabled(program.window) &&
+                                      VisibleMessageBoxOf(program) == nullptr && ShowsAt(program, id, point));
+        }) &&
+        !Ended(program)) {
+        return true;
+    }
+    why = "the window never took input there; last seen: " + Scene(program, point);
+    return false;
+}
+
+// Keys go to the foreground window. The program's window takes that place
+// as it opens; if it has not, a click on the bare background gives it.
+bool WaitWindowForeground(const Program& program, std::string& why)
+{
+    const POINT background = ScreenPoint(program.window, 300, 68);
+    if (!WaitWindowReady(program, -1, background, why)) return false;
+    if (!WaitUntil([&] { return GetForegroundWindow() == program.window; }, 1000)) {
+        ClickAt(background);
+        if (!WaitUntil([&] { return GetForegroundWindow() == program.window; })) {
+            why = "the window never came to the foreground; last seen: " + Scene(program, background);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The box is up with the text expected, in the foreground, its OK focused.
+bool WaitBoxReady(const Program& program, const std::string& text, HWND& box, HWND& ok, std::string& why)
+{
+    MessageBoxSeen seen;
+    if (!WaitForMessageBox(program, seen, why, true)) return false;
+    if (seen.text != text) {
+        why = "the box says \"" + seen.text + "\", expected \"" + text + "\"";
+        return false;
+    }
+    box = seen.box;
+    // A plain MB_OK box: one button, OK, that Enter, Space and a click close.
+    std::string buttons;
+    for (const ChildControl& child : ChildControls(box)) {
+        if (child.className == "Button" && (child.style & WS_VISIBLE) != 0) {
+            buttons += (buttons.empty() ? "" : ", ") + child.caption + " (id " + std::to_string(child.id) + ")";
+        }
+    }
+    if (buttons != "OK (id 1)") {
+        why = "the box shows the buttons " + buttons + ", expected only OK (id 1)";
+        return false;
+    }
+    if (WaitUntil([&] {
+            ok = FocusOf(program).focus;
+            return GetForegroundWindow() == box && ok != nullptr && GetParent(ok) == box && ClassOf(ok) == "Button";
+        })) {
+        return true;
+    }
+    why = "the box never came to the foreground with its OK focused; last seen: " + Scene(program, {0, 0});
+    return false;
+}
+
+bool WaitBoxGone(const Program& program, HWND box, const char* after, std::string& why)
+{
+    if (WaitUntil([&] { return !IsWindow(box); })) return true;
+    why = std::string("the box is still there after ") + after + "; last seen: " + Scene(program, {0, 0});
+    return false;
+}
+
+bool WaitEnded(const Program& program, const char* after, std::string& why)
+{
+    if (WaitUntil([&] { return Ended(program); })) return true;
+    why = std::string("the program still runs after ") + after + "; last seen: " + Scene(program, {0, 0});
+    return false;
+}
+
+// A click on a push button behind the box: the box keeps the program's
+// input, so nothing happens. Space pressed on the box after it shows when
+// the click has been handled: the program handles its input in order, and
+// the box's OK shows pushed only once Space is down. Releasing Space then
+// closes the box.
+bool ClickBehindBox(const Program& program, const Step& step, std::string& why)
+{
+    HWND box = nullptr, ok = nullptr;
+    if (!WaitBoxReady(program, *step.boxText, box, ok, why)) return false;
+    const POINT point = MiddleOf(program, step.arg);
+    RECT boxRect;
+    GetWindowRect(box, &boxRect);
+    // The window is disabled under the box: the point may find the window
+    // itself rather than its button, but never the box or another window.
+    if (PtInRect(&boxRect, point) || !(ShowsAt(program, -1, point) || ShowsAt(program, step.arg, point))) {
+        why = "push button " + std::to_string(step.arg) + " does not show behind the box; " + Scene(program, point);
+        return false;
+    }
+    ClickAt(point);
+    KeyDown(VK_SPACE);
+    WaitUntil([&] {
+        return Ended(program) || !IsWindow(box) || (SendMessageA(ok, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    });
+    const bool boxGone = Ended(program) || !IsWindow(box);
+    const bool pushed = !boxGone && (SendMessageA(ok, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    const std::string scene = Scene(program, point);
+    KeyUp(VK_SPACE);
+    if (!pushed) {
+        why = "after the click on push button " + std::to_string(step.arg) + " behind the box, " +
+              (boxGone ? "the box went away" : "its OK never showed pushed under Space") + "; last seen: " + scene;
+        return false;
+    }
+    return WaitBoxGone(program, box, "Space", why);
+}
+
+bool RunStep(const Program& program, const Step& step, const std::string& folder, std::string& why)
+{
+    switch (step.act) {
+    case Act::Radio: {
+        const POINT point = MiddleOf(program, step.arg);
+        if (!WaitWindowReady(program, step.arg, point, why)) return false;
+        HWND radio = WindowFromPoint(point);
+        ClickAt(point);
+        if (WaitUntil([&] { return Ended(program) || SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }) &&
+            !Ended(program)) {
+            return true;
+        }
+        why = "the radio button is still unchecked after the click; last seen: " + Scene(program, point);
+        return false;
+    }
+    case Act::Push: {
+        const POINT point = MiddleOf(program, step.arg);
+        if (!WaitWindowReady(program, step.arg, point, why)) return false;
+        ClickAt(point);
+        if (step.arg == 1) return WaitEnded(program, "the click", why);
+        if (WaitUntil([&] { return VisibleMessageBoxOf(program) != nullptr; })) return true;
+        why = "no message box after the click; last seen: " + Scene(program, point);
+        return false;
+    }
+    case Act::BoxKey: {
+        HWND box = nullptr, ok = nullptr;
+        if (!WaitBoxReady(program, *step.boxText, box, ok, why)) return false;
+        PressKey(static_cast<WORD>(step.arg));
+        return WaitBoxGone(program, box, "the key", why);
+    }
+    case Act::BoxClickOk: {
+        HWND box = nullptr, ok = nullptr;
+        if (!WaitBoxReady(program, *step.boxText, box, ok, why)) return false;
+        RECT rect;
+        GetWindowRect(ok, &rect);
+        const POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        if (WindowFromPoint(point) != ok) {
+            why = "the box's OK does not show at its place; " + Scene(program, point);
+            return false;
+        }
+        ClickAt(point);
+        return WaitBoxGone(program, box, "the click on OK", why);
+    }
+    case Act::PushBehindBox: return ClickBehindBox(program, step, why);
+    case Act::WindowKey:
+        if (!WaitWindowForeground(program, why)) return false;
+        PressKey(static_cast<WORD>(step.arg));
+        return true;
+    case Act::AltKey:
+        if (!WaitWindowForeground(program, why)) return false;
+        PressWithAlt(static_cast<WORD>(step.arg));
+        return step.arg != VK_F4 || WaitEnded(program, "Alt+F4", why);
+    case Act::CloseBox: {
+        POINT point = {0, 0};
+        if (!WaitWindowReady(program, -1, ScreenPoint(program.window, 300, 68), why)) return false;
+        if (!FindCloseBox(program.window, point) || !ShowsAt(program, -1, point)) {
+            why = "no point of the title bar is the close box; " + Scene(program, point);
+            return false;
+        }
+        ClickAt(point);
+        return WaitEnded(program, "the click on the close box", why);
+    }
+    case Act::Unblock:
+        if (RemoveDirectoryA((folder + "\\pyxet.ini").c_str())) return true;
+        why = "could not remove the folder pyxet.ini, error " + std::to_string(GetLastError());
+        return false;
+    }
+    return false;
+}
+
+std::string KeyName(int key)
+{
+    switch (key) {
+    case VK_RETURN: return "Enter";
+    case VK_SPACE: return "Space";
+    case VK_ESCAPE: return "Escape";
+    case VK_TAB: return "Tab";
+    case VK_F4: return "F4";
+    default: return "key " + std::to_string(key);
+    }
+}
+
+// A step as the failure messages name it.
+std::string StepText(const Step& step)
+{
+    const std::string id = std::to_string(step.arg);
+    switch (step.act) {
+    case Act::Radio: return "click radio button " + id;
+    case Act::Push: return "click push button " + id;
+    case Act::BoxKey: return "press " + KeyName(step.arg) + " on the box";
+    case Act::BoxClickOk: return "click the box's OK";
+    case Act::PushBehindBox: return "click push button " + id + " behind the box";
+    case Act::WindowKey: return "press " + KeyName(step.arg) + " on the window";
+    case Act::AltKey: return "press Alt+" + KeyName(step.arg) + " on the window";
+    case Act::CloseBox: return "click the close box";
+    case Act::Unblock: return "remove the folder pyxet.ini";
+    }
+    return "?";
+}
+
+TEST(SettingsWindow, PointerAndKeysAsAPersonUsesThem)
+{
+    for (const PersonRow& row : PersonRows) {
+        SCOPED_TRACE(row.name);
+        const std::string folder = EmptyFolder(std::string("person_") + row.name);
+        const std::string file = folder + "\\pyxet.ini";
+        if (row.blocked) {
+            ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
+        }
+        Program program;
+        LAUNCH(program, CommandLineWithTail(folder), folder);
+        bool stepsDone = true;
+        for (size_t i = 0; i < row.steps.size() && stepsDone; ++i) {
+            std::string why;
+            stepsDone = RunStep(program, row.steps[i], folder, why);
+            EXPECT_TRUE(stepsDone) << row.name << ", step " << i + 1 << " (" << StepText(row.steps[i]) << "): " << why;
+        }
+        if (!stepsDone) continue;
+        EXPECT_EQ(0u, WaitForExit(program));
+        if (row.writes) {
+            EXPECT_EQ(FileWith(row.from, row.to), ReadBytes(file));
+        } else {
+            EXPECT_FALSE(FileExists(file)) << "a pyxet.ini was written";
+        }
+    }
+}
+
+// Open and untouched, the program waits for input and uses next to no
+// processor time. One that repaints without end (a paint that never
+// validates the window) keeps a processor busy. Wine reports no processor
+// times of another process, so they are read from Linux's /proc.
+TEST(SettingsWindow, IdlesWhileOpen)
+{
+    const std::string folder = EmptyFolder("idle");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    CaptureWhenPainted(program.window);
+    std::string why;
+    const int linuxProcess = LinuxProcessOf(program, why);
+    ASSERT_NE(0, linuxProcess) << why;
+    const long long ticksBefore = ProcessorTicksOf(linuxProcess);
+    const ULONGLONG startMs = GetTickCount64();
+    Sleep(2000);  // the idle time measured, not a wait for anything
+    const long long ticksAfter = ProcessorTicksOf(linuxProcess);
+    const ULONGLONG wallMs = GetTickCount64() - startMs;
+    ASSERT_GE(ticksBefore, 0) << "cannot read /proc/" << linuxProcess << "/stat";
+    ASSERT_GE(ticksAfter, 0) << "cannot read /proc/" << linuxProcess << "/stat";
+    const long long busyMs = (ticksAfter - ticksBefore) * 10;
+    // A quarter of the wall time: far above what the idle program uses
+    // (none here), well below a repaint loop (two thirds here).
+    EXPECT_LT(busyMs, static_cast<long long>(wallMs / 4))
+        << "Linux process " << linuxProcess << " used " << busyMs << " ms of processor time in " << wallMs
+        << " ms with its window open and nothing happening";
+    PostCommand(program, 1);
+    EXPECT_EQ(0u, WaitForExit(program));
+}
+
 }  // namespace
