@@ -175,6 +175,14 @@ void ReadMessageBox(MessageBoxSeen& seen)
 
 }  // namespace
 
+MessageBoxSeen SeeMessageBox(HWND box)
+{
+    MessageBoxSeen seen;
+    seen.box = box;
+    ReadMessageBox(seen);
+    return seen;
+}
+
 bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why, bool anyOwner)
 {
     seen = MessageBoxSeen();
@@ -473,12 +481,13 @@ void PressWithAlt(WORD virtualKey)
     SendInput(4, inputs, sizeof(INPUT));
 }
 
-HWND VisibleMessageBoxOf(const Program& program)
+std::vector<HWND> MessageBoxesOf(const Program& program)
 {
+    std::vector<HWND> boxes;
     for (HWND window : TopLevelWindowsOf(program)) {
-        if (ClassOf(window) == "#32770" && IsWindowVisible(window)) return window;
+        if (ClassOf(window) == "#32770" && IsWindowVisible(window)) boxes.push_back(window);
     }
-    return nullptr;
+    return boxes;
 }
 
 ThreadFocus FocusOf(const Program& program)

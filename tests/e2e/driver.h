@@ -64,6 +64,9 @@ struct MessageBoxSeen {
 // too: what the person sees, whose clicks then show whether it is modal.
 bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string& why, bool anyOwner = false);
 
+// What a message box shows now, whether or not it is up whole.
+MessageBoxSeen SeeMessageBox(HWND box);
+
 // Presses the box's OK and waits until the box is gone, so that the next
 // box found is a new one.
 bool DismissMessageBox(HWND box, std::string& why);
@@ -132,8 +135,8 @@ void KeyUp(WORD virtualKey);
 void PressKey(WORD virtualKey);
 void PressWithAlt(WORD virtualKey);
 
-// The program's visible message box, whoever owns it; nullptr if none.
-HWND VisibleMessageBoxOf(const Program& program);
+// The program's visible message boxes, whoever owns them.
+std::vector<HWND> MessageBoxesOf(const Program& program);
 
 // The window that is active in the program's thread and the one with its
 // keyboard focus (nullptr when none).

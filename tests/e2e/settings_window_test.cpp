@@ -602,8 +602,9 @@ std::string Scene(const Program& program, POINT point)
         scene = std::string("window ") + (IsWindowVisible(program.window) ? "visible" : "hidden") +
                 (IsWindowEnabled(program.window) ? " and enabled" : " and disabled");
     }
-    HWND box = VisibleMessageBoxOf(program);
-    scene += "; message box: " + (box == nullptr ? std::string("none") : Describe(box));
+    const std::vector<HWND> boxes = MessageBoxesOf(program);
+    scene += "; message boxes: " + (boxes.empty() ? std::string("none") : std::to_string(boxes.size()));
+    for (HWND box : boxes) scene += ", one saying \"" + SeeMessageBox(box).text + "\"";
     scene += "; foreground: " + Describe(GetForegroundWindow());
     scene += "; focus: " + Describe(FocusOf(program).focus);
     scene += "; at (" + std::to_string(point.x) + ", " + std::to_string(point.y) +
@@ -632,7 +633,7 @@ bool WaitWindowReady(const Program& program, int id, POINT point, std::string& w
 {
     if (WaitUntil([&] {
             return Ended(program) || (IsWindowVisible(program.window) && IsWindowEnabled(program.window) &&
-                                      VisibleMessageBoxOf(program) == nullptr && ShowsAt(program, id, point));
+                                      MessageBoxesOf(program).empty() && ShowsAt(program, id, point));
         }) &&
         !Ended(program)) {
         return true;
@@ -757,7 +758,7 @@ bool RunStep(const Program& program, const Step& step, const std::string& folder
         if (!WaitWindowReady(program, step.arg, point, why)) return false;
         ClickAt(point);
         if (step.arg == 1) return WaitEnded(program, "the click", why);
-        if (WaitUntil([&] { return VisibleMessageBoxOf(program) != nullptr; })) return true;
+        if (WaitUntil([&] { return !MessageBoxesOf(program).empty(); })) return true;
         why = "no message box after the click; last seen: " + Scene(program, point);
         return false;
     }
