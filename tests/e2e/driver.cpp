@@ -490,16 +490,11 @@ std::vector<HWND> MessageBoxesOf(const Program& program)
     return boxes;
 }
 
-ThreadFocus FocusOf(const Program& program)
+HWND FocusOf(const Program& program)
 {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    ThreadFocus seen;
-    if (GetGUIThreadInfo(program.process.dwThreadId, &info)) {
-        seen.active = info.hwndActive;
-        seen.focus = info.hwndFocus;
-    }
-    return seen;
+    return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
 namespace {

@@ -138,13 +138,8 @@ void PressWithAlt(WORD virtualKey);
 // The program's visible message boxes, whoever owns them.
 std::vector<HWND> MessageBoxesOf(const Program& program);
 
-// The window that is active in the program's thread and the one with its
-// keyboard focus (nullptr when none).
-struct ThreadFocus {
-    HWND active = nullptr;
-    HWND focus = nullptr;
-};
-ThreadFocus FocusOf(const Program& program);
+// The window with the keyboard focus in the program's thread; nullptr if none.
+HWND FocusOf(const Program& program);
 
 // Where the window's title bar answers HTCLOSE to hit-testing: the close
 // box a person clicks. False if no point of the title bar does.

@@ -606,7 +606,7 @@ std::string Scene(const Program& program, POINT point)
     scene += "; message boxes: " + (boxes.empty() ? std::string("none") : std::to_string(boxes.size()));
     for (HWND box : boxes) scene += ", one saying \"" + SeeMessageBox(box).text + "\"";
     scene += "; foreground: " + Describe(GetForegroundWindow());
-    scene += "; focus: " + Describe(FocusOf(program).focus);
+    scene += "; focus: " + Describe(FocusOf(program));
     scene += "; at (" + std::to_string(point.x) + ", " + std::to_string(point.y) +
              "): " + Describe(WindowFromPoint(point));
     return scene;
@@ -680,7 +680,7 @@ bool WaitBoxReady(const Program& program, const std::string& text, HWND& box, HW
         return false;
     }
     if (WaitUntil([&] {
-            ok = FocusOf(program).focus;
+            ok = FocusOf(program);
             return GetForegroundWindow() == box && ok != nullptr && GetParent(ok) == box && ClassOf(ok) == "Button";
         })) {
         return true;
