@@ -424,22 +424,36 @@ POINT ScreenPoint(HWND window, int clientX, int clientY)
     return point;
 }
 
+namespace {
+
+// Each event carries the point itself. A program handles the X server's
+// report of an earlier pointer move when it gets to it, and that moves the
+// pointer back; a button event without a place would land there.
+INPUT MouseInput(POINT screen, DWORD button)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    // 0 to 65535 across the screen, rounded to the nearest pixel's value.
+    input.mi.dx = (screen.x * 65535 + (width - 1) / 2) / (width - 1);
+    input.mi.dy = (screen.y * 65535 + (height - 1) / 2) / (height - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+    return input;
+}
+
+}  // namespace
+
 void ClickAt(POINT screen)
 {
-    // Each event carries the point itself. A program handles the X server's
-    // report of an earlier pointer move when it gets to it, and that moves
-    // the pointer back; a button event without a place would land there.
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        inputs[i].type = INPUT_MOUSE;
-        // 0 to 65535 across the screen, rounded to the nearest pixel's value.
-        inputs[i].mi.dx = (screen.x * 65535 + (width - 1) / 2) / (width - 1);
-        inputs[i].mi.dy = (screen.y * 65535 + (height - 1) / 2) / (height - 1);
-        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
-    }
+    INPUT inputs[3] = {MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
+                       MouseInput(screen, MOUSEEVENTF_LEFTUP)};
     SendInput(3, inputs, sizeof(INPUT));
+}
+
+void LeftButtonAt(POINT screen, bool down)
+{
+    INPUT input = MouseInput(screen, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    SendInput(1, &input, sizeof(INPUT));
 }
 
 namespace {
@@ -455,18 +469,6 @@ INPUT KeyInput(WORD virtualKey, bool down)
 }
 
 }  // namespace
-
-void KeyDown(WORD virtualKey)
-{
-    INPUT input = KeyInput(virtualKey, true);
-    SendInput(1, &input, sizeof(INPUT));
-}
-
-void KeyUp(WORD virtualKey)
-{
-    INPUT input = KeyInput(virtualKey, false);
-    SendInput(1, &input, sizeof(INPUT));
-}
 
 void PressKey(WORD virtualKey)
 {

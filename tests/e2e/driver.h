@@ -130,8 +130,9 @@ POINT ScreenPoint(HWND window, int clientX, int clientY);
 // Moves the pointer to the point and presses and releases the left button.
 void ClickAt(POINT screen);
 
-void KeyDown(WORD virtualKey);
-void KeyUp(WORD virtualKey);
+// Moves the pointer to the point and presses, or releases, the left button.
+void LeftButtonAt(POINT screen, bool down);
+
 void PressKey(WORD virtualKey);
 void PressWithAlt(WORD virtualKey);
 

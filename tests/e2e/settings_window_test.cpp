@@ -529,7 +529,7 @@ enum class Act {
     Push,           // click push button `arg`: "設定" brings a box, "キャンセル" ends the program
     BoxKey,         // press key `arg` on the open box: the box goes
     BoxClickOk,     // click the open box's OK: the box goes
-    PushBehindBox,  // click push button `arg` behind the open box: nothing; then Space closes the box
+    PushBehindBox,  // click push button `arg` behind the open box: nothing; then a click closes the box
     WindowKey,      // press key `arg` on the settings window: nothing, as the next step's click shows
     AltKey,         // press key `arg` with Alt on the settings window: F4 ends the program, others do nothing
     CloseBox,       // click the title bar's close box: the program ends
@@ -704,10 +704,12 @@ bool WaitEnded(const Program& program, const char* after, std::string& why)
 }
 
 // A click on a push button behind the box: the box keeps the program's
-// input, so nothing happens. Space pressed on the box after it shows when
-// the click has been handled: the program handles its input in order, and
-// the box's OK shows pushed only once Space is down. Releasing Space then
-// closes the box.
+// input, so nothing happens. The left button pressed on the box's OK next
+// shows when the click has been handled: the program handles its input in
+// order, and OK shows pushed only once the button is down on it. Releasing
+// it closes the box. A held key is no such mark: Wine 10 reads the
+// keyboard's state from the X server again as the click activates the box,
+// and so releases a key that only SendInput pressed.
 bool ClickBehindBox(const Program& program, const Step& step, std::string& why)
 {
     HWND box = nullptr, ok = nullptr;
@@ -721,21 +723,25 @@ bool ClickBehindBox(const Program& program, const Step& step, std::string& why)
         why = "push button " + std::to_string(step.arg) + " does not show behind the box; " + Scene(program, point);
         return false;
     }
+    RECT okRect;
+    GetWindowRect(ok, &okRect);
+    const POINT okMiddle = {(okRect.left + okRect.right) / 2, (okRect.top + okRect.bottom) / 2};
     ClickAt(point);
-    KeyDown(VK_SPACE);
+    LeftButtonAt(okMiddle, true);
     WaitUntil([&] {
         return Ended(program) || !IsWindow(box) || (SendMessageA(ok, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
     });
     const bool boxGone = Ended(program) || !IsWindow(box);
     const bool pushed = !boxGone && (SendMessageA(ok, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
     const std::string scene = Scene(program, point);
-    KeyUp(VK_SPACE);
+    LeftButtonAt(okMiddle, false);
     if (!pushed) {
         why = "after the click on push button " + std::to_string(step.arg) + " behind the box, " +
-              (boxGone ? "the box went away" : "its OK never showed pushed under Space") + "; last seen: " + scene;
+              (boxGone ? "the box went away" : "its OK never showed pushed under the pointer's button") +
+              "; last seen: " + scene;
         return false;
     }
-    return WaitBoxGone(program, box, "Space", why);
+    return WaitBoxGone(program, box, "the click on OK", why);
 }
 
 bool RunStep(const Program& program, const Step& step, const std::string& folder, std::string& why)
