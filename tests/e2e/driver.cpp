@@ -492,12 +492,21 @@ std::vector<HWND> MessageBoxesOf(const Program& program)
     return boxes;
 }
 
-HWND FocusOf(const Program& program)
+namespace {
+
+GUITHREADINFO ThreadInfoOf(const Program& program)
 {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+    if (!GetGUIThreadInfo(program.process.dwThreadId, &info)) info = GUITHREADINFO{};
+    return info;
 }
+
+}  // namespace
+
+HWND FocusOf(const Program& program) { return ThreadInfoOf(program).hwndFocus; }
+
+HWND CaptureOf(const Program& program) { return ThreadInfoOf(program).hwndCapture; }
 
 namespace {
 

@@ -142,6 +142,11 @@ std::vector<HWND> MessageBoxesOf(const Program& program);
 // The window with the keyboard focus in the program's thread; nullptr if none.
 HWND FocusOf(const Program& program);
 
+// The window that has the mouse capture in the program's thread: a button
+// takes it when the left button goes down on it and keeps it until it goes
+// up, wherever the pointer is meanwhile.
+HWND CaptureOf(const Program& program);
+
 // Where the window's title bar answers HTCLOSE to hit-testing: the close
 // box a person clicks. False if no point of the title bar does.
 bool FindCloseBox(HWND window, POINT& at);

@@ -706,10 +706,11 @@ bool WaitEnded(const Program& program, const char* after, std::string& why)
 // A click on a push button behind the box: the box keeps the program's
 // input, so nothing happens. The left button pressed on the box's OK next
 // shows when the click has been handled: the program handles its input in
-// order, and OK shows pushed only once the button is down on it. Releasing
-// it closes the box. A held key is no such mark: Wine 10 reads the
-// keyboard's state from the X server again as the click activates the box,
-// and so releases a key that only SendInput pressed.
+// order, and OK takes the mouse capture only once the button is down on it.
+// Releasing it closes the box. Not its pushed look: a late report of an
+// earlier pointer move can take the pointer off OK meanwhile. Nor a held
+// key: Wine 10 reads the keyboard from the X server again as the click
+// activates the box, and so releases a key that only SendInput pressed.
 bool ClickBehindBox(const Program& program, const Step& step, std::string& why)
 {
     HWND box = nullptr, ok = nullptr;
@@ -728,16 +729,14 @@ bool ClickBehindBox(const Program& program, const Step& step, std::string& why)
     const POINT okMiddle = {(okRect.left + okRect.right) / 2, (okRect.top + okRect.bottom) / 2};
     ClickAt(point);
     LeftButtonAt(okMiddle, true);
-    WaitUntil([&] {
-        return Ended(program) || !IsWindow(box) || (SendMessageA(ok, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-    });
+    WaitUntil([&] { return Ended(program) || !IsWindow(box) || CaptureOf(program) == ok; });
     const bool boxGone = Ended(program) || !IsWindow(box);
-    const bool pushed = !boxGone && (SendMessageA(ok, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    const bool pushed = !boxGone && CaptureOf(program) == ok;
     const std::string scene = Scene(program, point);
     LeftButtonAt(okMiddle, false);
     if (!pushed) {
         why = "after the click on push button " + std::to_string(step.arg) + " behind the box, " +
-              (boxGone ? "the box went away" : "its OK never showed pushed under the pointer's button") +
+              (boxGone ? "the box went away" : "its OK never took the pointer's button") +
               "; last seen: " + scene;
         return false;
     }
