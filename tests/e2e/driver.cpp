@@ -581,9 +581,9 @@ std::string WinePrefixOf(const std::string& procFolder)
 
 // The fields of /proc/N/stat after the command name, which may hold blanks
 // and parentheses: field 3 (the state) comes first.
-std::vector<std::string> StatFields(int linuxProcess)
+std::vector<std::string> StatFields(const std::string& unixPath)
 {
-    const std::string stat = ReadBytes(WindowsPath("/proc/" + std::to_string(linuxProcess) + "/stat"));
+    const std::string stat = ReadBytes(WindowsPath(unixPath));
     std::vector<std::string> fields;
     const size_t close = stat.rfind(')');
     if (close == std::string::npos) return fields;
@@ -632,7 +632,7 @@ int LinuxProcessOf(const Program& program, std::string& why)
         const std::vector<std::string> arguments = ProcEntries("/proc/" + name + "/cmdline");
         if (arguments.empty() || !SameIgnoringCase(arguments[0], path)) continue;
         if (WinePrefixOf("/proc/" + name) != prefix) continue;
-        const std::vector<std::string> fields = StatFields(std::stoi(name));
+        const std::vector<std::string> fields = StatFields("/proc/" + name + "/stat");
         if (fields.size() < 20 || fields[0] == "Z") continue;  // field 22: the start time
         const unsigned long long start = std::stoull(fields[19]);
         if (found == 0 || start > foundStart) {
@@ -649,9 +649,19 @@ int LinuxProcessOf(const Program& program, std::string& why)
     return found;
 }
 
-long long ProcessorTicksOf(int linuxProcess)
+int RunnableThreadsOf(int linuxProcess)
 {
-    const std::vector<std::string> fields = StatFields(linuxProcess);
-    if (fields.size() < 13) return -1;
-    return std::stoll(fields[11]) + std::stoll(fields[12]);  // fields 14 and 15: utime, stime
+    const std::string tasks = "/proc/" + std::to_string(linuxProcess) + "/task";
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(WindowsPath(tasks + "/*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return -1;
+    int runnable = 0;
+    do {
+        const std::string name = entry.cFileName;
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::vector<std::string> fields = StatFields(tasks + "/" + name + "/stat");
+        if (!fields.empty() && fields[0] == "R") ++runnable;
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return runnable;
 }

@@ -160,6 +160,6 @@ std::string Describe(HWND window);
 // WINEPREFIX is this process's. 0, with the reason in `why`, if there is none.
 int LinuxProcessOf(const Program& program, std::string& why);
 
-// User plus system processor time of a Linux process, in clock ticks of
-// 10 ms (USER_HZ); -1 if it cannot be read.
-long long ProcessorTicksOf(int linuxProcess);
+// How many threads of a Linux process are running or waiting for a
+// processor (state R) right now; -1 if its threads cannot be listed.
+int RunnableThreadsOf(int linuxProcess);
