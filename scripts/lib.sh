@@ -54,9 +54,8 @@ ensure_packages() {
     sudo_if_needed localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
 
-# Configures and builds PRESET of the sources in the current folder, into DIR
-# (default build/PRESET), only the TARGETs when given. The output goes to LOG;
-# on failure its end is printed too.
+# Configures and builds PRESET of the current folder into DIR (build/PRESET if
+# none), only the TARGETs if given; output to LOG, its end printed on failure.
 build_preset() {  # LOG PRESET [DIR [TARGET...]]
     local log=$1 preset=$2 dir=${3:-build/$2} targets=()
     shift $(($# < 3 ? $# : 3))
@@ -107,8 +106,10 @@ display_stop() { if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || 
 export WINEDEBUG=-all,err+seh,err+virtual WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64
 export WINEPREFIX=$PYXET_TEMPLATE
 
-# With the ANSI code page 932, so Shift_JIS bytes pass the A calls unchanged.
-wine_ja() { LC_ALL=ja_JP.UTF-8 "$WINELOADER" "$@"; }
+# With the ANSI code page 932, so Shift_JIS bytes pass the A calls unchanged,
+# and no address randomization: that may start the 64-bit loader's heap on
+# Wine's shared user data, and no process starts ("failed to map ...").
+wine_ja() { LC_ALL=ja_JP.UTF-8 setarch -R "$WINELOADER" "$@"; }
 
 # The Windows path of a Linux file or folder: Wine's drive Z: is the root.
 windows_path() { local p; p=$(realpath "$1") && echo "Z:${p//\//\\}"; }
@@ -150,10 +151,9 @@ wine_prefix() {
     [ "$WINEPREFIX" = "$PYXET_TEMPLATE" ] || { rm -rf "$WINEPREFIX" && mkdir -p "${WINEPREFIX%/*}" && cp -a "$PYXET_TEMPLATE" "$WINEPREFIX"; }
 }
 
-# A fresh wineserver for WINEPREFIX with Wine's services, so later starts
-# take a fraction of a second. Their output goes to the log: started by a
-# test's program, they would hold its output pipe, and CTest would wait for
-# them. Their desktop takes this moment's DISPLAY.
+# A fresh wineserver for WINEPREFIX with Wine's services, so later starts take
+# a fraction of a second. Their output goes to the log, or they would hold a
+# test's output pipe and CTest wait for them. Their desktop takes this DISPLAY.
 wine_start() {
     wine_prefix || return 1
     wine_stop

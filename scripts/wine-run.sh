@@ -17,6 +17,6 @@ case ${1:-} in
     wine_prefix
     unset DISPLAY
     if [ -s "$build/xvfb/display" ]; then DISPLAY=":$(cat "$build/xvfb/display")" && export DISPLAY; fi
-    exec env LC_ALL=ja_JP.UTF-8 "$WINELOADER" "$@"
+    exec env LC_ALL=ja_JP.UTF-8 setarch -R "$WINELOADER" "$@"  # as wine_ja
     ;;
 esac

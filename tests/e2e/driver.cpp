@@ -89,16 +89,9 @@ bool Launch(Program& program, const std::string& commandLine, const std::string&
     startup.cb = sizeof startup;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    // Now and then Wine cannot set up a new process at all ("failed to map
-    // the shared user data"): the program never ran, so it gets one more
-    // start. A missing or broken program file fails both times.
-    bool started = false;
-    for (int attempt = 1; attempt <= 2 && !started; ++attempt) {
-        started = CreateProcessA(WindowsPath(PYXET_PROGRAM).c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                                 nullptr, startFolder.c_str(), &startup, &program.process) != FALSE;
-    }
-    if (!started) {
-        why = "CreateProcess failed twice, error " + std::to_string(GetLastError());
+    if (!CreateProcessA(WindowsPath(PYXET_PROGRAM).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        startFolder.c_str(), &startup, &program.process)) {
+        why = "CreateProcess failed, error " + std::to_string(GetLastError());
         return false;
     }
     // The program makes its window and all its controls before it first
