@@ -50,7 +50,7 @@ inside() {  # ROOTFS DIR
     stop_inside "$rootfs"
 }
 
-if [ "${1:-}" = --inside ]; then inside "$2" "$3" && exit; fi
+if [ "${1:-}" = --inside ]; then inside "$2" "$3"; exit; fi  # not in an && list: set -e holds inside
 
 [ "$(id -u)" -eq 0 ] || { echo "needs root: mmdebstrap mounts file systems and the commands run in a chroot" >&2; exit 2; }
 releases=("$@")
