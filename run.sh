@@ -26,10 +26,10 @@ echo "== SettingPyxet for $folder: $program, $what"
 if [ -n "${DISPLAY:-}" ]; then wine_start && wine_ja "$program" "$(windows_path "$folder")"; exit; fi
 echo "== no display: running on a virtual one; the picture goes to build/screenshot.png"
 display_start build/run/xvfb
+rm -f build/screenshot.bmp  # window_shot writes it only when all went well
 wine_start
-desktop="/desktop=SettingPyxet,480x420"  # a Wine virtual desktop draws the title bar
-wine_ja explorer "$desktop" "$program" "$(windows_path "$folder")" & shown=$!
-wine_ja explorer "$desktop" "build/$preset/window_shot.exe" 'build\screenshot.bmp'
-wait "$shown"
+# A Wine virtual desktop draws the title bar; window_shot starts the program.
+wine_ja explorer /desktop=SettingPyxet,480x420 "build/$preset/window_shot.exe" 'build\screenshot.bmp' \
+    "$program" "$(windows_path "$folder")"
 convert build/screenshot.bmp build/screenshot.png
 echo "screenshot: $PYXET_ROOT/build/screenshot.png (cancelled: nothing written)"
