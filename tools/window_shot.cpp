@@ -114,6 +114,7 @@ int main(int argc, char** argv)
     const Picture picture = CaptureScreenRect(outer);
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
     if (WaitForSingleObject(program.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(program.hProcess, 1);  // else the desktop, and run.sh, would wait for it
         return Fail("the program did not end when cancelled", "");
     }
     if (!WriteBmp(picture, argv[1])) return Fail("could not write ", argv[1]);
