@@ -27,3 +27,13 @@ TextSpan FolderInTail(const char* tail);
 // False, with nothing written, when it does not fit: the caller's buffer is
 // as long as a working directory may be, so such a folder cannot be entered.
 bool CopyFolder(TextSpan folder, char* path, size_t size);
+
+// Whether the folder reached the program as the user named it. The program
+// reads the ANSI copy of its command line, which Windows makes from the
+// UTF-16 one that Explorer and shortcuts pass: a character the code page
+// lacks becomes a look-alike (é becomes e) or "?", and the copy then names
+// another folder or none. `readBack` is the folder of the ANSI copy turned
+// back into UTF-16; it must equal, code unit for code unit, the folder that
+// `wideCommandLine` names by the same rules. The program's own name may hold
+// any character: only the folder counts.
+bool FolderArrivedExactly(const wchar_t* wideCommandLine, const wchar_t* readBack, size_t readBackLength);

@@ -37,6 +37,16 @@ bool RegisterSettingsClass(HINSTANCE instance)
     return RegisterClassA(&windowClass) != 0;
 }
 
+// Whether the folder, as the ANSI command line spells it, is the one the
+// user named: a name the code page cannot spell arrives as a look-alike
+// ("cafe" for "café") that may be another folder, or with "?".
+bool SpelledExactly(const char* folder)
+{
+    wchar_t readBack[MAX_PATH];  // never more UTF-16 units than bytes
+    const int length = MultiByteToWideChar(CP_ACP, 0, folder, -1, readBack, MAX_PATH);
+    return length > 0 && FolderArrivedExactly(GetCommandLineW(), readBack, size_t(length - 1));
+}
+
 // The folder comes from the full command line, whatever tail the C runtime
 // handed WinMain. No folder: stay where the process started.
 void EnterFolderOfCommandLine()
@@ -46,7 +56,7 @@ void EnterFolderOfCommandLine()
     // Without a manifest that says otherwise, the working directory of a
     // program is at most MAX_PATH long: a longer folder cannot be entered.
     char path[MAX_PATH];
-    if (!CopyFolder(FolderInTail(tail), path, sizeof path)) {
+    if (!CopyFolder(FolderInTail(tail), path, sizeof path) || !SpelledExactly(path)) {
         WorkingFolderEntered = false;
         return;
     }

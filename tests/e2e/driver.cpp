@@ -83,17 +83,11 @@ std::string CommandLineWithTail(const std::string& tail)
     return "\"" + WindowsPath(PYXET_PROGRAM) + "\" " + tail;
 }
 
-bool Launch(Program& program, const std::string& commandLine, const std::string& startFolder, std::string& why)
+namespace {
+
+// Waits for the launched program's window with all 13 controls.
+bool WaitForWindow(Program& program, std::string& why)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(WindowsPath(PYXET_PROGRAM).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        startFolder.c_str(), &startup, &program.process)) {
-        why = "CreateProcess failed, error " + std::to_string(GetLastError());
-        return false;
-    }
     // The program makes its window and all its controls before it first
     // waits for input, so a window of another class means a wrong one, not
     // a slow one. Only the first start on a new prefix takes long.
@@ -135,6 +129,36 @@ bool Launch(Program& program, const std::string& commandLine, const std::string&
                     " s; the program's windows: " + WindowsOf(program)
               : "the window has " + std::to_string(Children(program.window).size()) + " controls, not 13";
     return false;
+}
+
+}  // namespace
+
+bool Launch(Program& program, const std::string& commandLine, const std::string& startFolder, std::string& why)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(WindowsPath(PYXET_PROGRAM).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        startFolder.c_str(), &startup, &program.process)) {
+        why = "CreateProcessA failed, error " + std::to_string(GetLastError());
+        return false;
+    }
+    return WaitForWindow(program, why);
+}
+
+bool Launch(Program& program, const std::wstring& commandLine, const std::string& startFolder, std::string& why)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    if (!CreateProcessW(Wide(WindowsPath(PYXET_PROGRAM)).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        Wide(startFolder).c_str(), &startup, &program.process)) {
+        why = "CreateProcessW failed, error " + std::to_string(GetLastError());
+        return false;
+    }
+    return WaitForWindow(program, why);
 }
 
 std::string ClassOf(HWND window)
@@ -257,17 +281,28 @@ bool StillRunningAfter(const Program& program, DWORD ms)
     return WaitForSingleObject(program.process.hProcess, ms) == WAIT_TIMEOUT;
 }
 
-bool FileExists(const std::string& path)
+std::wstring Wide(const std::string& ansi)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::wstring wide(ansi.size(), L'\0');  // never more UTF-16 units than bytes
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size()))));
+    return wide;
 }
 
-std::string ReadBytes(const std::string& path)
+bool FileExists(const std::string& path) { return FileExists(Wide(path)); }
+
+bool FileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadBytes(const std::string& path) { return ReadBytes(Wide(path)); }
+
+std::string ReadBytes(const std::wstring& path)
 {
     // Through Windows calls, not a stream: a /proc file whose process ends
     // while it is read fails the read, and the C++ stream then throws.
     std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     char buffer[4096];
@@ -285,25 +320,26 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 
 namespace {
 
-// Deletes a folder and everything in it.
-void RemoveTree(const std::string& folder)
+// Deletes a folder and everything in it. In UTF-16: a test may leave names
+// behind that Shift_JIS cannot spell.
+void RemoveTree(const std::wstring& folder)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(path);
             } else {
-                DeleteFileA(path.c_str());
+                DeleteFileW(path.c_str());
             }
-        } while (FindNextFileA(find, &entry));
+        } while (FindNextFileW(find, &entry));
         FindClose(find);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
@@ -315,7 +351,7 @@ std::string FreshFolder(const std::string& name)
     const std::string folder = root + "\\" + name;
     // A test leaves its files behind for a look after a failure; the next
     // run must not see them.
-    RemoveTree(folder);
+    RemoveTree(Wide(folder));
     return CreateDirectoryA(folder.c_str(), nullptr) ? folder : "";
 }
 

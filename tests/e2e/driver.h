@@ -42,6 +42,10 @@ std::string WindowsPath(const std::string& unixPath);
 // class, and names the windows it did make.
 bool Launch(Program& program, const std::string& commandLine, const std::string& startFolder, std::string& why);
 
+// The same with the command line in UTF-16, as Explorer and shortcuts pass
+// it: the program's ANSI copy is then the one the system makes.
+bool Launch(Program& program, const std::wstring& commandLine, const std::string& startFolder, std::string& why);
+
 
 // The command line that names the program the usual way: quoted path, blank, tail.
 std::string CommandLineWithTail(const std::string& tail);
@@ -91,9 +95,14 @@ DWORD WaitForExit(const Program& program);
 // Whether the process is still running after `ms` milliseconds.
 bool StillRunningAfter(const Program& program, DWORD ms);
 
-// Bytes of a file, and whether it exists.
+// UTF-16 from this process's ANSI code page (932: Shift_JIS).
+std::wstring Wide(const std::string& ansi);
+
+// Bytes of a file, and whether it exists; paths in Shift_JIS or in UTF-16.
 bool FileExists(const std::string& path);
+bool FileExists(const std::wstring& path);
 std::string ReadBytes(const std::string& path);
+std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 // A fresh, empty folder for one test, below the e2e scratch folder: what an

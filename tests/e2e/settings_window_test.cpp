@@ -315,6 +315,11 @@ struct CommandLineRow {
     bool saves;                  // else the failure box
     bool fileInFolder;           // else in the start folder
     size_t longName = 0;         // %s: a folder of this many letters below the test's, not made
+    // Started as Explorer starts it, the whole command line in UTF-16: the
+    // folder's name, made below the test's folder, and a look-alike made
+    // beside it, the folder that the name's best-fit ANSI spelling names.
+    const wchar_t* wideName = nullptr;
+    const char* lookAlike = nullptr;
 };
 
 const CommandLineRow CommandLineRows[] = {
@@ -330,6 +335,12 @@ const CommandLineRow CommandLineRows[] = {
     {"japanese_quoted", "\x95\x5c\x8e\xa6 \x83\x5c\x83\x74\x83\x67", "\"%s\"", true, true},  // 表示 ソフト
     // Longer than any working directory can be.
     {"too_long_folder", "", "%s", false, false, 1200},
+    // The program reads the ANSI copy of a UTF-16 command line: a name that
+    // Shift_JIS cannot spell arrives as a look-alike or as "?", and must
+    // reach neither the look-alike nor any other folder.
+    {"utf16_best_fit", "", "%s", false, false, 0, L"caf\u00e9", "cafe"},
+    {"utf16_no_spelling", "", "\"%s\"", false, false, 0, L"\U00020BB7\u7530"},             // 𠮷田
+    {"utf16_japanese", "", "\"%s\"", true, true, 0, L"\u8868\u793a \u30bd\u30d5\u30c8"},  // 表示 ソフト
 };
 
 TEST(SettingsWindow, CommandLineNamesTheFolder)
@@ -346,16 +357,31 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
                 << "could not make " << target << ", error " << GetLastError();
         }
         if (row.longName != 0) target = base + "\\" + std::string(row.longName, 'x');
-        std::string tail = row.tail;
-        if (tail.find("%s") != std::string::npos) tail.replace(tail.find("%s"), 2, target);
-        const std::string commandLine = *row.tail == '\0' ? "\"" + WindowsPath(PYXET_PROGRAM) + "\""
-                                                           : CommandLineWithTail(tail);
+        std::wstring wideTarget = Wide(target);
+        if (row.wideName != nullptr) {
+            wideTarget += L"\\" + std::wstring(row.wideName);
+            ASSERT_TRUE(CreateDirectoryW(wideTarget.c_str(), nullptr))
+                << "could not make " << wideTarget << ", error " << GetLastError();
+        }
+        if (row.lookAlike != nullptr) {
+            ASSERT_TRUE(CreateDirectoryA((base + "\\" + row.lookAlike).c_str(), nullptr));
+        }
         Program program;
-        LAUNCH(program, commandLine, start);
+        if (row.wideName != nullptr) {
+            std::wstring tail = Wide(row.tail);
+            tail.replace(tail.find(L"%s"), 2, wideTarget);
+            LAUNCH(program, L"\"" + Wide(WindowsPath(PYXET_PROGRAM)) + L"\" " + tail, start);
+        } else {
+            std::string tail = row.tail;
+            if (tail.find("%s") != std::string::npos) tail.replace(tail.find("%s"), 2, target);
+            const std::string commandLine = *row.tail == '\0' ? "\"" + WindowsPath(PYXET_PROGRAM) + "\""
+                                                               : CommandLineWithTail(tail);
+            LAUNCH(program, commandLine, start);
+        }
         if (row.saves) {
             SaveAndExpectBox(program, SavedBytes);
             EXPECT_EQ(0u, WaitForExit(program));
-            const std::string expectedAt = (row.fileInFolder ? target : start) + "\\pyxet.ini";
+            const std::wstring expectedAt = (row.fileInFolder ? wideTarget : Wide(start)) + L"\\pyxet.ini";
             EXPECT_EQ(GoldenFile(), ReadBytes(expectedAt)) << "expected the file at " << expectedAt;
             if (row.fileInFolder) {
                 EXPECT_FALSE(FileExists(start + "\\pyxet.ini"));
@@ -366,6 +392,11 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
             PostCommand(program, 1);
             EXPECT_EQ(0u, WaitForExit(program));
             EXPECT_FALSE(FileExists(start + "\\pyxet.ini")) << "written into the start-up folder";
+            EXPECT_FALSE(FileExists(wideTarget + L"\\pyxet.ini")) << "written into the folder named";
+            if (row.lookAlike != nullptr) {
+                EXPECT_FALSE(FileExists(base + "\\" + row.lookAlike + "\\pyxet.ini"))
+                    << "written into " << row.lookAlike << ", the look-alike of the folder named";
+            }
         }
     }
 }

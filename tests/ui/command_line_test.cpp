@@ -74,6 +74,41 @@ TEST(FolderInTail, DropsOnlyTheEnclosingQuotes)
     }
 }
 
+// The folder of the UTF-16 command line against the ANSI copy's folder read
+// back. A look-alike spelling, a "?" or a look-alike blank that splits the
+// line elsewhere names another folder; the program's own name may hold what
+// the code page lacks.
+struct ArrivedRow {
+    const wchar_t* commandLine;
+    const wchar_t* readBack;
+    bool exact;
+};
+
+const ArrivedRow ArrivedRows[] = {
+    {L"S.exe C:\\data", L"C:\\data", true},
+    {L"S.exe \"C:\\My Data\"  ", L"C:\\My Data", true},
+    {L"\"C:\\caf\u00e9\\S.exe\" C:\\data", L"C:\\data", true},
+    {L"S.exe C:\\\u8868\u793a \u30bd\u30d5\u30c8", L"C:\\\u8868\u793a \u30bd\u30d5\u30c8", true},  // 表示 ソフト
+    {L"S.exe C:\\caf\u00e9", L"C:\\cafe", false},                     // best-fit: é as e
+    {L"S.exe C:\\\u00c5ngstr\u00f6m", L"C:\\Angstrom", false},
+    {L"S.exe C:\\\U00020BB7\u7530", L"C:\\??\u7530", false},          // 𠮷田: no spelling at all
+    {L"S.exe C:\\\u00a5", L"C:\\\\", false},                          // ¥ as a backslash
+    {L"S.exe\u00a0C:\\data", L"C:\\data", false},                      // no-break space as a blank
+    {L"S.exe C:\\data", L"C:\\dat", false},
+    {L"S.exe C:\\data", L"C:\\Data", false},                           // exact, not case-blind
+    {L"S.exe", L"", true},
+};
+
+TEST(FolderArrivedExactly, ComparesTheFolderCodeUnitForCodeUnit)
+{
+    for (const ArrivedRow& row : ArrivedRows) {
+        const std::wstring readBack = row.readBack;
+        EXPECT_EQ(row.exact, FolderArrivedExactly(row.commandLine, readBack.c_str(), readBack.size()))
+            << "command line [" << testing::PrintToString(std::wstring(row.commandLine)) << "], read back ["
+            << testing::PrintToString(readBack) << "]";
+    }
+}
+
 // The folder goes into a buffer as long as a working directory may be; one
 // that does not fit is refused whole, and nothing past the buffer is touched.
 TEST(CopyFolder, RefusesAFolderLongerThanTheBuffer)
