@@ -550,6 +550,36 @@ TEST(SettingsWindow, PaintsGreyWithHeadingsAndRepaintsAfterRestore)
     EXPECT_EQ(0u, WaitForExit(program));
 }
 
+// Each paint makes a brush and a pen; one it keeps would go unseen, as the
+// window still looks right, until a window repainted while others are
+// dragged over it reaches Windows' 10,000 GDI objects and paints white.
+// Wine hands the slot that was freed last out first, so an object made in
+// the program after many paints lands near the slot of one made before only
+// when the paints kept nothing; each object kept takes a slot of its own.
+TEST(SettingsWindow, RepaintsKeepNoGdiObject)
+{
+    const std::string folder = EmptyFolder("gdi");
+    Program program;
+    LAUNCH(program, CommandLineWithTail(folder), folder);
+    std::string why;
+    const int before = NewGdiSlotIn(program, why);
+    ASSERT_GE(before, 0) << why;
+    const int paints = 1000;
+    for (int i = 0; i < paints; ++i) {
+        InvalidateRect(program.window, nullptr, FALSE);
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(program.window, WM_PAINT, 0, 0, SMTO_ABORTIFHUNG, WaitLimitMs, &result))
+            << "paint " << i + 1 << " was not handled";
+    }
+    const int after = NewGdiSlotIn(program, why);
+    ASSERT_GE(after, 0) << why;
+    EXPECT_LT(after, before + paints / 2) << "a GDI object made after " << paints << " paints sits in slot " << after
+                                          << ", one made before them in slot " << before
+                                          << ": the paints kept objects";
+    PostCommand(program, 1);
+    EXPECT_EQ(0u, WaitForExit(program));
+}
+
 // A person's paths: the pointer and the keys at the places the window
 // shows, never a message to a handle. So every click goes through
 // hit-testing, z-order, activation and the box's modal loop, and every key
