@@ -1,5 +1,5 @@
-// libFuzzer target: CommandLineTail, FolderInTail and CopyFolder on any
-// command line.
+// libFuzzer target: CommandLineTail, FolderInTail, CopyFolder and
+// FolderArrivedExactly on any command line.
 // The input is copied into a buffer of exactly its length plus the NUL, so
 // AddressSanitizer stops any read past the terminating NUL.
 #include "ui/command_line.h"
@@ -69,6 +69,17 @@ void CheckCopy(TextSpan folder)
     if (copied) Require(std::memcmp(path.data(), folder.text, folder.length) == 0 && path[folder.length] == '\0');
 }
 
+// The UTF-16 rules are the ANSI ones: a line whose every byte becomes one
+// code unit names the same folder both ways, so it arrived exactly.
+void CheckSameRulesWide(const char* line, TextSpan folder)
+{
+    std::vector<wchar_t> wideLine, wideFolder;
+    for (const char* p = line; *p != '\0'; ++p) wideLine.push_back(wchar_t(static_cast<unsigned char>(*p)));
+    wideLine.push_back(L'\0');
+    for (size_t i = 0; i < folder.length; ++i) wideFolder.push_back(wchar_t(static_cast<unsigned char>(folder.text[i])));
+    Require(FolderArrivedExactly(wideLine.data(), wideFolder.data(), wideFolder.size()));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -81,5 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckTail(exact.data(), length, tail);
     CheckFolder(tail);
     CheckCopy(FolderInTail(tail));
+    CheckSameRulesWide(exact.data(), FolderInTail(tail));
     return 0;
 }
