@@ -52,7 +52,6 @@ bool SpelledExactly(const char* folder)
 void EnterFolderOfCommandLine()
 {
     const char* tail = CommandLineTail(GetCommandLineA());
-    if (lstrlenA(tail) == 0) return;
     // Without a manifest that says otherwise, the working directory of a
     // program is at most MAX_PATH long: a longer folder cannot be entered.
     char path[MAX_PATH];
@@ -60,6 +59,9 @@ void EnterFolderOfCommandLine()
         WorkingFolderEntered = false;
         return;
     }
+    // Checked before this: a folder named only by a look-alike of a blank
+    // (a no-break space) leaves no tail in the ANSI copy.
+    if (lstrlenA(tail) == 0) return;
     WorkingFolderEntered = SetCurrentDirectoryA(path) != 0;
 }
 

@@ -97,6 +97,7 @@ const ArrivedRow ArrivedRows[] = {
     {L"S.exe C:\\data", L"C:\\dat", false},
     {L"S.exe C:\\data", L"C:\\Data", false},                           // exact, not case-blind
     {L"S.exe", L"", true},
+    {L"S.exe \u00a0", L"", false},                                        // a folder the ANSI copy loses
 };
 
 TEST(FolderArrivedExactly, ComparesTheFolderCodeUnitForCodeUnit)
