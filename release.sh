@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the shipped 32-bit program from scratch in build/release and packs
-#   dist/SettingPyxet-VERSION.zip: SettingPyxet.exe, readme.txt, BUILDINFO.txt, SHA256SUMS
+#   dist/SettingPyxet-VERSION.zip: SettingPyxet.exe, readme.txt, LICENSE.txt,
+#   BUILDINFO.txt, SHA256SUMS
 # in that order. VERSION is the CMake project's (project() in CMakeLists.txt).
 # Every entry carries the last commit's time and mode 644, and no owner or
 # extra time stamps, so one commit gives the same zip in any folder on any
@@ -29,6 +30,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 stage=$out/zip
 mkdir -p "$stage"
 cp "$out/SettingPyxet.exe" "$out/readme.txt" "$stage/"
+# The licence with CR LF and a .txt name, so a double click opens it in Notepad.
+sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 {
     echo "SettingPyxet $version, built from commit $commit"
     echo "on $PRETTY_NAME (Debian $(cat /etc/debian_version)), x86-64, with these Debian packages:"
@@ -37,8 +40,8 @@ cp "$out/SettingPyxet.exe" "$out/readme.txt" "$stage/"
     echo "Rebuild: the same release and package versions, then ./release.sh at that commit."
 } | sed 's/$/\r/' >"$stage/BUILDINFO.txt"
 sed 's/\r$//' "$stage/BUILDINFO.txt"
-entries=(SettingPyxet.exe readme.txt BUILDINFO.txt SHA256SUMS)
-(cd "$stage" && sha256sum "${entries[@]:0:3}" >SHA256SUMS)
+entries=(SettingPyxet.exe readme.txt LICENSE.txt BUILDINFO.txt SHA256SUMS)
+(cd "$stage" && sha256sum "${entries[@]:0:4}" >SHA256SUMS)  # every entry but itself
 chmod 644 "$stage"/*
 touch -m -d "@$commit_time" "$stage"/*
 # zip writes local times: in UTC they are the same on every machine. -X
