@@ -7,7 +7,7 @@ set -euo pipefail
 runs=${1:-20}
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
 cd "$PYXET_ROOT"
-ensure_packages
+ensure_packages test
 export WINEPREFIX=$PYXET_ROOT/build/bench/wineprefix
 trap 'stop_wine_in build/bench' EXIT
 build_preset build/bench-win64.log win64 build/win64 SettingPyxet baseline bench_driver

@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$PYXET_ROOT"
 published_on=13  # the Debian release whose zip is published
 
-ensure_packages
+ensure_packages run
 commit=$(git rev-parse HEAD) commit_time=$(git log -1 --format=%ct)
 [ -z "$(git status --porcelain --untracked-files=no)" ] ||
     echo "warning: uncommitted changes: the zip holds them, but names and dates ${commit:0:7}"
@@ -24,7 +24,7 @@ commit=$(git rev-parse HEAD) commit_time=$(git log -1 --format=%ct)
 out=build/release
 echo "== building the 32-bit program and readme.txt from scratch in $out (log: build/release.log)"
 rm -rf "$out"
-build_preset build/release.log win32 "$out" SettingPyxet readme
+PYXET_TESTS=OFF build_preset build/release.log win32 "$out" SettingPyxet readme
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 
 stage=$out/zip

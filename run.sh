@@ -10,7 +10,7 @@ set -euo pipefail
 folder=$(realpath "${1:-.}")
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
 cd "$PYXET_ROOT"
-ensure_packages
+ensure_packages run
 export WINEPREFIX=$PYXET_ROOT/build/run/wineprefix
 trap 'stop_wine_in build/run' EXIT
 
@@ -18,9 +18,10 @@ preset=win32 what="the shipped 32-bit program" why=$(why_no_32bit)
 if [ -n "$why" ]; then
     preset=win64 what="the 64-bit build" && echo "== not the shipped 32-bit program but the 64-bit build: $why"
 fi
-echo "== building $preset (log: build/run-build.log)"
-build_preset build/run-build.log "$preset" "build/$preset" SettingPyxet window_shot
-program=build/$preset/SettingPyxet.exe
+# Without the tests, in a folder of its own: test.sh's build/$preset has them.
+echo "== building $preset, without the tests, in build/run/$preset (log: build/run-build.log)"
+PYXET_TESTS=OFF build_preset build/run-build.log "$preset" "build/run/$preset" SettingPyxet window_shot
+program=build/run/$preset/SettingPyxet.exe
 echo "== SettingPyxet for $folder: $program, $what"
 
 if [ -n "${DISPLAY:-}" ]; then wine_start && wine_ja "$program" "$(windows_path "$folder")"; exit; fi
@@ -29,7 +30,7 @@ display_start build/run/xvfb
 rm -f build/screenshot.bmp  # window_shot writes it only when all went well
 wine_start
 # A Wine virtual desktop draws the title bar; window_shot starts the program.
-wine_ja explorer /desktop=SettingPyxet,480x420 "build/$preset/window_shot.exe" 'build\screenshot.bmp' \
+wine_ja explorer /desktop=SettingPyxet,480x420 "build/run/$preset/window_shot.exe" 'build\screenshot.bmp' \
     "$program" "$(windows_path "$folder")"
 convert build/screenshot.bmp build/screenshot.png
 echo "screenshot: $PYXET_ROOT/build/screenshot.png (cancelled: nothing written)"

@@ -9,7 +9,7 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"
 cd "$PYXET_ROOT"
 started=$SECONDS
-ensure_packages
+ensure_packages test
 trap 'stop_wine_in build/*/' EXIT  # nothing left running, even after an interrupt
 
 lines=() passed=0 failed=0 skipped=0

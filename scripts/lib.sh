@@ -42,13 +42,15 @@ install_missing() {  # PACKAGE...
     echo "   installed in $((SECONDS - t0)) s"
 }
 
-# What scripts/packages.txt lists, 32-bit Wine where the kernel runs it, and
-# the Japanese locale: Wine turns Windows file names into Unix ones through the
+# What scripts/packages.txt lists for LEVEL (run: building and showing the
+# program; test: all of it), 32-bit Wine where the kernel runs it, and the
+# Japanese locale: Wine turns Windows file names into Unix ones through the
 # C library's character set; without it a Japanese folder is "not found".
-ensure_packages() {
+ensure_packages() {  # run|test
+    case ${1:-} in run | test) ;; *) echo "ensure_packages: run or test, not '${1:-}'" >&2 && return 2 ;; esac
     # shellcheck disable=SC2046  # one package a word
-    install_missing $(grep -v -E '^\s*(#|$)' "$PYXET_ROOT/scripts/packages.txt") \
-        $(if kernel_runs_32bit; then echo wine32:i386; fi) || return 1
+    install_missing $(awk -v level="$1" '!/^[[:space:]]*(#|$)/ && ($2 == "run" || level == "test") { print $1 }' \
+        "$PYXET_ROOT/scripts/packages.txt") $(if kernel_runs_32bit; then echo wine32:i386; fi) || return 1
     locale -a 2>/dev/null | grep -qx 'ja_JP.utf8' && return 0
     echo "== generating the ja_JP.UTF-8 locale"
     sudo_if_needed localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
@@ -56,12 +58,14 @@ ensure_packages() {
 
 # Configures and builds PRESET of the current folder into DIR (build/PRESET if
 # none), only the TARGETs if given; output to LOG, its end printed on failure.
+# With the tests unless PYXET_TESTS=OFF, said each time: a folder keeps the
+# last value, and configuring the tests needs googletest installed.
 build_preset() {  # LOG PRESET [DIR [TARGET...]]
     local log=$1 preset=$2 dir=${3:-build/$2} targets=()
     shift $(($# < 3 ? $# : 3))
     [ $# -eq 0 ] || targets=(--target "$@")
     mkdir -p "$(dirname "$log")"
-    { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j "$(nproc)" "${targets[@]}"; } >"$log" 2>&1 &&
+    { cmake --preset "$preset" -B "$dir" -DPYXET_TESTS="${PYXET_TESTS:-ON}" && cmake --build "$dir" -j "$(nproc)" "${targets[@]}"; } >"$log" 2>&1 &&
         return 0
     tail -n 40 "$log" && echo "(the whole log: $log)" && return 1
 }

@@ -9,7 +9,7 @@
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 faults=$(realpath "${1:-$PYXET_ROOT/tests/faults.txt}") out=$PYXET_ROOT/build/mutate scratch=$PYXET_ROOT/build/mutate/src
-ensure_packages
+ensure_packages test
 why=$(why_no_32bit) windows=win32
 [ -z "$why" ] || { windows=win64 && echo "== the win64 suite stands in for win32: $why"; }
 echo "== a scratch clone of the committed program in $scratch"

@@ -11,7 +11,7 @@ cd "$PYXET_ROOT"
 rounds=${1:-}
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: scripts/soak.sh N   (N rounds, at least 1)" >&2; exit 2; }
 
-ensure_packages
+ensure_packages test
 presets=(win64 win32)
 why=$(why_no_32bit)
 [ -z "$why" ] || { presets=(win64) && echo "== win32 skipped: $why"; }
