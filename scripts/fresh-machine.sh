@@ -4,7 +4,8 @@
 # builds a minbase root filesystem with git from the host's apt sources (their
 # suite names changed to the release's), and its customize hook clones this
 # repository's committed HEAD into it and runs ./run.sh, ./test.sh, then
-# ./release.sh in a chroot with a clean environment and no display.
+# ./release.sh in a chroot with a clean environment and no display. The first
+# ./run.sh must leave clang, googletest and shellcheck (the tests' own) out.
 # mmdebstrap mounts what the chroot needs, then unmounts and deletes it all,
 # after an interrupt too.
 #   scripts/fresh-machine.sh [12|13]...
@@ -42,6 +43,11 @@ inside() {  # ROOTFS DIR
         chroot "$rootfs" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             TERM=dumb /bin/bash -c "cd /root/SettingPyxet && ./$step.sh" >"$dir/$step.log" 2>&1 </dev/null || rc=$?
         echo "$step $rc $((SECONDS - t0))" >>"$dir/results"
+        # Which of the tests' own packages the first run.sh left installed: none, if it installed only its own.
+        if [ "$step" = run ]; then
+            chroot "$rootfs" dpkg-query -W -f="\${db:Status-Abbrev} \${Package}\n" clang googletest shellcheck 2>/dev/null |
+                awk '/^ii/ { print $2 }' >"$dir/test-packages-after-run" || true
+        fi
     done
     { chroot "$rootfs" /usr/lib/wine/wine64 --version || echo "no Wine"; } >"$dir/wine-version" 2>&1
     { chroot "$rootfs" dpkg-query -W -f="\${Version}" g++-mingw-w64-i686-posix || echo "none"; } >"$dir/gcc-version" 2>&1
@@ -83,6 +89,13 @@ for release in "${releases[@]}"; do
     line="Debian $release: $(cat "$dir/wine-version" 2>/dev/null), mingw-w64 GCC $(cat "$dir/gcc-version" 2>/dev/null)"
     while read -r step rc took; do
         if [ "$rc" -eq 0 ]; then line+="; ./$step.sh passed"; else line+="; ./$step.sh FAILED (exit $rc)" failed=1; fi
+        if [ "$step" = run ]; then
+            n=$(sed -n -E 's/^== installing ([0-9]+) packages.*/\1/p' "$dir/run.log" | head -n 1)
+            line+=", installing ${n:-no} packages"
+            if [ -s "$dir/test-packages-after-run" ]; then
+                line+=" with the tests' $(paste -sd ' ' "$dir/test-packages-after-run") (FAILED)" failed=1
+            else line+=", none of clang, googletest, shellcheck"; fi
+        fi
         [ "$step" != test ] || line+=", \"$(tail -n 1 "$dir/test.log")\""
         [ "$step" != release ] || line+=", zip $(grep -o -m 1 'SHA-256 [0-9a-f]\{12\}' "$dir/release.log" || true)…"
         line+=" in $((took / 60))m$((took % 60))s"
