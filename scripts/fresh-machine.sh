@@ -47,6 +47,7 @@ inside() {  # ROOTFS DIR
         if [ "$step" = run ]; then
             chroot "$rootfs" dpkg-query -W -f="\${db:Status-Abbrev} \${Package}\n" clang googletest shellcheck 2>/dev/null |
                 awk '/^ii/ { print $2 }' >"$dir/test-packages-after-run" || true
+            cp "$rootfs/root/SettingPyxet/build/install.log" "$dir/run-install.log" 2>/dev/null || true  # test.sh writes its own
         fi
     done
     { chroot "$rootfs" /usr/lib/wine/wine64 --version || echo "no Wine"; } >"$dir/wine-version" 2>&1
@@ -91,7 +92,7 @@ for release in "${releases[@]}"; do
         if [ "$rc" -eq 0 ]; then line+="; ./$step.sh passed"; else line+="; ./$step.sh FAILED (exit $rc)" failed=1; fi
         if [ "$step" = run ]; then
             n=$(sed -n -E 's/^== installing ([0-9]+) packages.*/\1/p' "$dir/run.log" | head -n 1)
-            line+=", installing ${n:-no} packages"
+            line+=", installing ${n:-no} packages ($(grep -o -m 1 '[0-9]* newly installed' "$dir/run-install.log" || echo "0 newly installed") by apt)"
             if [ -s "$dir/test-packages-after-run" ]; then
                 line+=" with the tests' $(paste -sd ' ' "$dir/test-packages-after-run") (FAILED)" failed=1
             else line+=", none of clang, googletest, shellcheck"; fi
