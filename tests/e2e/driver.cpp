@@ -592,42 +592,6 @@ std::string Describe(HWND window)
 
 namespace {
 
-// Runs gdi32's `function`, which takes one argument, on a new thread of the
-// program; its result is the thread's exit code. System DLLs lie at the
-// same address in every process of one bitness, and the driver is built
-// for the program's.
-bool RunGdiCallInProgram(const Program& program, const char* function, ULONG_PTR argument, DWORD& result)
-{
-    auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("gdi32.dll"), function)));
-    HANDLE thread = CreateRemoteThread(program.process.hProcess, nullptr, 0, start,
-                                       reinterpret_cast<void*>(argument), 0, nullptr);
-    if (thread == nullptr) return false;
-    const bool ended = WaitForSingleObject(thread, WaitLimitMs) == WAIT_OBJECT_0;
-    GetExitCodeThread(thread, &result);
-    CloseHandle(thread);
-    return ended;
-}
-
-}  // namespace
-
-int NewGdiSlotIn(const Program& program, std::string& why)
-{
-    DWORD brush = 0, deleted = 0;
-    if (!RunGdiCallInProgram(program, "CreateSolidBrush", 0, brush) || brush == 0) {
-        why = "CreateSolidBrush did not run in the program, error " + std::to_string(GetLastError());
-        return -1;
-    }
-    // A GDI handle is 32 bits, sign-extended in a 64-bit process.
-    if (!RunGdiCallInProgram(program, "DeleteObject", ULONG_PTR(LONG_PTR(LONG(brush))), deleted) || !deleted) {
-        why = "DeleteObject did not run in the program, error " + std::to_string(GetLastError());
-        return -1;
-    }
-    return int(brush & 0xFFFF);
-}
-
-namespace {
-
 // The NUL-separated entries of a /proc file, such as cmdline or environ.
 std::vector<std::string> ProcEntries(const std::string& unixPath)
 {
@@ -736,4 +700,11 @@ int RunnableThreadsOf(int linuxProcess)
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     return runnable;
+}
+
+long ResidentKiBOf(int linuxProcess)
+{
+    const std::string status = ReadBytes(WindowsPath("/proc/" + std::to_string(linuxProcess) + "/status"));
+    const size_t at = status.find("\nVmRSS:");
+    return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 7);
 }

@@ -163,12 +163,6 @@ bool FindCloseBox(HWND window, POINT& at);
 // A window as a line of a failure message: class "text" (id N).
 std::string Describe(HWND window);
 
-// Makes a GDI object inside the program and deletes it again, each by a
-// thread of the program's own; returns the slot the object had in the
-// program's GDI handle table (a GDI handle's low 16 bits), or -1 with the
-// reason in `why`.
-int NewGdiSlotIn(const Program& program, std::string& why);
-
 // The Linux process behind the launched program under Wine, where Windows
 // calls do not tell its processor time: the one whose first argument is
 // the program's Windows path (Wine shows the Windows command line) and whose
@@ -178,3 +172,7 @@ int LinuxProcessOf(const Program& program, std::string& why);
 // How many threads of a Linux process are running or waiting for a
 // processor (state R) right now; -1 if its threads cannot be listed.
 int RunnableThreadsOf(int linuxProcess);
+
+// The memory a Linux process holds (its resident set), in KiB; -1 if it
+// cannot be read.
+long ResidentKiBOf(int linuxProcess);
