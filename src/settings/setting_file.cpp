@@ -2,6 +2,10 @@
 
 #include "settings/setting_record.h"
 
+#ifdef _WIN32
+#include <share.h>
+#endif
+
 namespace {
 
 // Every line ends CR LF on disk. "%c" takes LF, as it always has; the CR
@@ -50,12 +54,26 @@ bool WriteLines(FILE* file)
     return fprintf(file, EndMarker, LineEnd) >= 0;
 }
 
+// Opens pyxet.ini so that no other writer gets in until it is closed: a
+// second copy of the program saving at the same moment would otherwise
+// truncate the file between this open and its writes, and the file would
+// end as neither save. Its open then fails instead, before it truncates
+// anything. Readers (a viewer, the companion) may still open the file.
+FILE* OpenKeepingWritersOut(const char* mode)
+{
+#ifdef _WIN32
+    return _fsopen("pyxet.ini", mode, _SH_DENYWR);
+#else
+    return fopen("pyxet.ini", mode);  // no share modes to ask for here
+#endif
+}
+
 }  // namespace
 
 bool SaveSettingFile()
 {
     // "wb" creates or truncates. A failed open leaves an existing file as it was.
-    Setting.File = fopen("pyxet.ini", "wb");
+    Setting.File = OpenKeepingWritersOut("wb");
     if (Setting.File == nullptr) return false;
 
     // The buffer usually holds the whole file, so a full disk shows only at the

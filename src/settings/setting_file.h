@@ -2,7 +2,9 @@
 #pragma once
 
 // Writes the current choices of Setting and the fixed legend into
-// "pyxet.ini" in the working directory, replacing any earlier file.
+// "pyxet.ini" in the working directory, replacing any earlier file. On
+// Windows no other writer may open the file meanwhile, and a save fails
+// while another writer has it open (another copy of the program saving).
 // Returns false when the file could not be opened or when any write, the
 // flush or the close failed (a full disk, say), true only when every byte
 // reached the file.

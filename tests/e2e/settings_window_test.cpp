@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <iostream>
 
 namespace {
 
@@ -103,6 +105,20 @@ void ClickRadio(const Program& program, int id)
     EXPECT_EQ(BST_CHECKED, SendMessageA(radio, BM_GETCHECK, 0, 0)) << "a click on radio " << id << " did not check it";
 }
 
+// The cursor the program sets as the pointer moves over the part of its
+// window that `hitTest` names. Its cursor handles are its own, so they are
+// compared with each other only.
+HCURSOR CursorFor(HWND window, WORD hitTest)
+{
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(hitTest, WM_MOUSEMOVE), SMTO_ABORTIFHUNG,
+                        WaitLimitMs, &ignored);
+    CURSORINFO info = {};
+    info.cbSize = sizeof info;
+    GetCursorInfo(&info);  // the foreground thread's: the program's
+    return info.hCursor;
+}
+
 TEST(SettingsWindow, MatchesTheDesign)
 {
     const std::string folder = EmptyFolder("design");
@@ -121,6 +137,14 @@ TEST(SettingsWindow, MatchesTheDesign)
     EXPECT_EQ(370, outer.bottom - outer.top);
     EXPECT_EQ(CS_HREDRAW | CS_VREDRAW, GetClassLongPtrA(w, GCL_STYLE));
     EXPECT_EQ(nullptr, GetMenu(w));
+    // Over the client area the pointer takes the class's cursor, the arrow
+    // the title bar shows too; a class without one leaves it the shape it
+    // came in with, here the sizing arrows of an edge.
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; })) << "the window is not in the foreground";
+    const HCURSOR overEdge = CursorFor(w, HTLEFT);
+    const HCURSOR overClient = CursorFor(w, HTCLIENT);
+    EXPECT_NE(overEdge, overClient) << "the client area keeps the cursor the pointer came in with";
+    EXPECT_EQ(CursorFor(w, HTCAPTION), overClient) << "the client area's cursor is not the title bar's arrow";
     // The class's icon shows in the title bar as the SPANNER icon's 16x16 image.
     const ClientPixels icon = SmallSpannerIcon();
     ASSERT_EQ(16, icon.width) << "the program file has no SPANNER icon";
@@ -246,45 +270,63 @@ TEST(SettingsWindow, CancelAndCloseBoxWriteNothing)
     }
 }
 
-// A save that cannot write: the failure box, the window stays; once the
-// cause is gone a second save succeeds, or cancel quits with 0. Between the
-// two saves the last group changes back, so the second save must read every
-// button again, the last one too.
-struct FailureRow {
+// What may stand in a save's way: a folder named pyxet.ini, or another
+// program holding the file. A save that cannot write shows the failure box
+// and the window stays; once the cause is gone a second save succeeds, or
+// cancel quits with 0. Between the two saves the last group changes back,
+// so the second save must read every button again, the last one too. A
+// viewer holding the file open while sharing writes does not stop a save.
+enum class InTheWay { Folder, Locked, Viewer };
+
+struct InTheWayRow {
     const char* name;
-    bool retry;  // else cancel after the failure
-    bool lock;   // hold pyxet.ini open without sharing; else a folder named pyxet.ini
+    InTheWay what;
+    bool retry;  // after the failure; else cancel
 };
 
-const FailureRow FailureRows[] = {
-    {"folder_then_retry", true, false},
-    {"folder_then_cancel", false, false},
-    {"locked_then_retry", true, true},
-    {"locked_then_cancel", false, true},
+const InTheWayRow InTheWayRows[] = {
+    {"folder_then_retry", InTheWay::Folder, true},
+    {"folder_then_cancel", InTheWay::Folder, false},
+    {"locked_then_retry", InTheWay::Locked, true},
+    {"locked_then_cancel", InTheWay::Locked, false},
+    {"viewer_open_saves", InTheWay::Viewer, false},
 };
 
-TEST(SettingsWindow, FailedSaveShowsTheFailureAndKeepsTheWindow)
+TEST(SettingsWindow, SaveWithSomethingInTheWay)
 {
-    for (const FailureRow& row : FailureRows) {
+    for (const InTheWayRow& row : InTheWayRows) {
         SCOPED_TRACE(row.name);
         const std::string folder = EmptyFolder(std::string("fail_") + row.name);
         const std::string file = folder + "\\pyxet.ini";
         HANDLE held = INVALID_HANDLE_VALUE;
-        if (row.lock) {
-            WriteBytes(file, "earlier\r\n");
-            held = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            ASSERT_NE(INVALID_HANDLE_VALUE, held);
-        } else {
+        if (row.what == InTheWay::Folder) {
             ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
+        } else {
+            WriteBytes(file, "earlier\r\n");
+            // A viewer's plain fopen shares reading and writing.
+            held = row.what == InTheWay::Locked
+                       ? CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                       : CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
         }
         Program program;
         LAUNCH(program, CommandLineWithTail(folder), folder);
         ClickRadio(program, 20);  // 常に開く。
         ClickRadio(program, 50);  // 作成する。
+        if (row.what == InTheWay::Viewer) {
+            SaveAndExpectBox(program, SavedBytes);
+            EXPECT_EQ(0u, WaitForExit(program));
+            EXPECT_EQ(FileWith("NW=first\r\nTitle=quick\r\nMovie=off\r\nPrintP=off",
+                               "NW=all\r\nTitle=quick\r\nMovie=off\r\nPrintP=on"),
+                      ReadBytes(file));
+            CloseHandle(held);
+            continue;
+        }
         SaveAndExpectBox(program, FailedBytes);
         EXPECT_TRUE(StillRunningAfter(program, 300)) << "the program quit after a failed save";
         EXPECT_TRUE(IsWindowVisible(program.window));
-        if (row.lock) {
+        if (row.what == InTheWay::Locked) {
             CloseHandle(held);
             EXPECT_EQ("earlier\r\n", ReadBytes(file));
         } else {
@@ -298,13 +340,77 @@ TEST(SettingsWindow, FailedSaveShowsTheFailureAndKeepsTheWindow)
         } else {
             PostCommand(program, 1);
             EXPECT_EQ(0u, WaitForExit(program));
-            if (row.lock) {
+            if (row.what == InTheWay::Locked) {
                 EXPECT_EQ("earlier\r\n", ReadBytes(file));
             } else {
                 EXPECT_FALSE(FileExists(file));
             }
         }
     }
+}
+
+// The last bytes of a file, in hex, for a failure message.
+std::string TailInHex(const std::string& bytes)
+{
+    std::string hex;
+    char byte[4];
+    for (size_t i = bytes.size() < 12 ? 0 : bytes.size() - 12; i < bytes.size(); ++i) {
+        snprintf(byte, sizeof byte, " %02x", unsigned(static_cast<unsigned char>(bytes[i])));
+        hex += byte;
+    }
+    return hex;
+}
+
+// Two copies of the program open on one folder with other choices, "設定"
+// pressed in both at once. Each save either writes its whole file or shows
+// the failure box, and the file is always the whole file of a copy that
+// said it saved. Round after round until two saves collide (one fails), at
+// most 30 rounds or 90 s; the copy that failed then saves alone and succeeds.
+TEST(SettingsWindow, TwoCopiesSavingAtOnceLeaveOneWholeFile)
+{
+    const std::string folder = EmptyFolder("two_copies");
+    const std::string file = folder + "\\pyxet.ini";
+    const std::string wanted[2] = {
+        GoldenFile(), FileWith("QC=off\r\nNW=first\r\nTitle=quick\r\nMovie=off\r\nPrintP=off",
+                               "QC=on\r\nNW=all\r\nTitle=all\r\nMovie=on\r\nPrintP=on")};
+    const ULONGLONG end = GetTickCount64() + 90000;
+    int round = 0;
+    bool collided = false;
+    while (!collided && round < 30 && GetTickCount64() < end && !HasFailure()) {
+        SCOPED_TRACE("round " + std::to_string(++round));
+        DeleteFileA(file.c_str());
+        Program copies[2];
+        for (Program& copy : copies) LAUNCH(copy, CommandLineWithTail(folder), folder);
+        for (int id : {10, 20, 30, 40, 50}) ClickRadio(copies[1], id);
+        // Both presses posted at the same moment, while neither copy runs:
+        // each then wakes with its press waiting, side by side on two cores.
+        for (const Program& copy : copies) SuspendThread(copy.process.hThread);
+        for (const Program& copy : copies) PostCommand(copy, 0);
+        for (const Program& copy : copies) ResumeThread(copy.process.hThread);
+        MessageBoxSeen seen[2];
+        std::string why;
+        for (int i = 0; i < 2; ++i) ASSERT_TRUE(WaitForMessageBox(copies[i], seen[i], why)) << "copy " << i << ": " << why;
+        const std::string written = ReadBytes(file);
+        const bool saved[2] = {seen[0].text == SavedBytes, seen[1].text == SavedBytes};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_TRUE(saved[i] || seen[i].text == FailedBytes) << "copy " << i << "'s box says " << seen[i].text;
+        }
+        EXPECT_TRUE(saved[0] || saved[1]) << "neither copy saved";
+        EXPECT_TRUE((saved[0] && written == wanted[0]) || (saved[1] && written == wanted[1]))
+            << "copies 0 and 1 said " << (saved[0] ? "saved" : "failed") << " and " << (saved[1] ? "saved" : "failed")
+            << ", but pyxet.ini is " << written.size() << " bytes that are neither's whole file (" << wanted[0].size()
+            << " and " << wanted[1].size() << " bytes); it ends in" << TailInHex(written);
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(DismissMessageBox(seen[i].box, why)) << why;
+            if (saved[i]) continue;
+            collided = true;
+            SaveAndExpectBox(copies[i], SavedBytes);
+            EXPECT_EQ(wanted[i], ReadBytes(file)) << "copy " << i << " saved again";
+        }
+        for (const Program& copy : copies) EXPECT_EQ(0u, WaitForExit(copy));
+    }
+    std::cout << (collided ? "one save failed while the other wrote, in round " : "no save failed in ") << round
+              << (collided ? "\n" : " rounds\n");
 }
 
 // Which folder the file lands in, for the ways a folder can be named.
@@ -341,6 +447,10 @@ const CommandLineRow CommandLineRows[] = {
     {"utf16_best_fit", "", "%s", false, false, 0, L"caf\u00e9", "cafe"},
     {"utf16_no_spelling", "", "\"%s\"", false, false, 0, L"\U00020BB7\u7530"},             // 𠮷田
     {"utf16_japanese", "", "\"%s\"", true, true, 0, L"\u8868\u793a \u30bd\u30d5\u30c8"},  // 表示 ソフト
+    // A tail without "%s" is the folder's bare name, made in the start
+    // folder. A no-break space alone has no Shift_JIS spelling: its ANSI copy
+    // is "?" (Wine) or a blank, and then no tail at all; neither is the folder.
+    {"utf16_blank_look_alike", "", "", false, false, 0, L"\u00a0"},
 };
 
 TEST(SettingsWindow, CommandLineNamesTheFolder)
@@ -357,7 +467,8 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
                 << "could not make " << target << ", error " << GetLastError();
         }
         if (row.longName != 0) target = base + "\\" + std::string(row.longName, 'x');
-        std::wstring wideTarget = Wide(target);
+        const bool bareName = row.wideName != nullptr && *row.tail == '\0';
+        std::wstring wideTarget = Wide(bareName ? start : target);
         if (row.wideName != nullptr) {
             wideTarget += L"\\" + std::wstring(row.wideName);
             ASSERT_TRUE(CreateDirectoryW(wideTarget.c_str(), nullptr))
@@ -368,8 +479,8 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
         }
         Program program;
         if (row.wideName != nullptr) {
-            std::wstring tail = Wide(row.tail);
-            tail.replace(tail.find(L"%s"), 2, wideTarget);
+            std::wstring tail = bareName ? row.wideName : Wide(row.tail);
+            if (!bareName) tail.replace(tail.find(L"%s"), 2, wideTarget);
             LAUNCH(program, L"\"" + Wide(WindowsPath(PYXET_PROGRAM)) + L"\" " + tail, start);
         } else {
             std::string tail = row.tail;

@@ -212,17 +212,36 @@ TEST_F(SettingFile, FullDiskIsReportedAsFailure)
 }
 
 #ifdef _WIN32
-// Another process holding the file without sharing: the open fails, and the
-// earlier file keeps its bytes.
-TEST_F(SettingFile, FileLockedByAnotherWriterFailsAndKeepsItsBytes)
+// Another program holding pyxet.ini open as the save starts. A save keeps
+// other writers out while it writes, so it cannot start while one is in;
+// a reader that lets writers in (a viewer's plain fopen) does not stop it.
+// A failed save leaves the earlier bytes.
+struct HeldFileRow {
+    const char* name;
+    DWORD access, share;
+    bool saves;
+};
+
+const HeldFileRow HeldFileRows[] = {
+    {"writer_sharing_nothing", GENERIC_READ | GENERIC_WRITE, 0, false},
+    {"writer_sharing_all", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+    {"reader_sharing_writes", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+    {"reader_refusing_writers", GENERIC_READ, FILE_SHARE_READ, false},
+};
+
+TEST_F(SettingFile, FileHeldByAnotherProgram)
 {
-    WriteBytes("pyxet.ini", "earlier\r\n");
-    HANDLE held = CreateFileA("pyxet.ini", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_FALSE(SaveSettingFile());
-    CloseHandle(held);
-    EXPECT_EQ("earlier\r\n", ReadBytes("pyxet.ini"));
+    for (const HeldFileRow& row : HeldFileRows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes("pyxet.ini", "earlier\r\n");
+        HANDLE held = CreateFileA("pyxet.ini", row.access, row.share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        EXPECT_EQ(row.saves, SaveSettingFile());
+        CloseHandle(held);
+        EXPECT_EQ(row.saves ? ExpectedFile({"off", "first", "quick", "off", "off"}) : "earlier\r\n",
+                  ReadBytes("pyxet.ini"));
+    }
 }
 #endif
 
