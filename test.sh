@@ -27,7 +27,7 @@ why="" skip=""
 if [[ " ${suites[*]} " == *" win32 "* ]]; then why=$(why_no_32bit); fi
 if [ -n "$why" ]; then
     skip=win32
-    if scripts/reproducible.sh build/win32/SettingPyxet.exe >build/reproducible.log 2>&1; then
+    if cmake -DBUILT=build/win32/SettingPyxet.exe -P cmake/reproducible.cmake >build/reproducible.log 2>&1; then
         passed=$((passed + 1))
     else
         cat build/reproducible.log && fail "win32: the second build differs (build/reproducible.log)"

@@ -59,8 +59,8 @@ fi
 caught=0 started=$SECONDS
 for ((i = 0; i < n; i++)); do
     file=${files[i]} label="$((i + 1)). ${descriptions[i]}"
-    original=$(cat "$file" && echo x)  # the x keeps the file's last newlines
-    original=${original%x} changed=$original problem=""
+    changed=$(cat "$file" && echo x)  # the x keeps the file's last newlines
+    changed=${changed%x} problem=""
     for ((k = 0; k < ${#pair_from[@]}; k++)); do
         [ "${pair_fault[k]}" -eq "$i" ] || continue
         count=$(grep -c -F -- "${pair_from[k]}" "$file" || true)
@@ -79,7 +79,7 @@ for ((i = 0; i < n; i++)); do
     else
         result="MISSED: ${first/ /: } failed once, then passed: a flaky test"
     fi
-    printf '%s' "$original" >"$file"
+    git checkout -q -- "$file"
     echo "$label: $result"
 done
 echo "($((SECONDS - started)) s for $n faults; logs in $out)" && echo "caught $caught of $n"

@@ -26,26 +26,21 @@ busy=()
 trap 'kill "${busy[@]}" 2>/dev/null; stop_wine_in build/win64 build/win32' EXIT
 for _ in $(seq "$(nproc)"); do sh -c 'while :; do :; done' & busy+=($!); done
 echo "== $rounds rounds of ${presets[*]}, all $(nproc) cores busy (about a minute a round)"
-declare -A failures=()
 failed_rounds=0
 for round in $(seq "$rounds"); do
-    suites=() t0=$SECONDS verdict=passed
+    suites=() t0=$SECONDS
     for preset in "${presets[@]}"; do run_ctest "$out/$preset-$round.log" "$preset" --schedule-random -LE reproducible & suites+=($!); done
     wait "${suites[@]}"
-    for preset in "${presets[@]}"; do
-        log=$out/$preset-$round.log
-        read -r f _ < <(ctest_counts "$log") || f="no result"
-        [ "$f" = 0 ] || verdict=FAILED
-        while IFS=$'\t' read -r name how; do
-            key="$preset $name ($how)"
-            failures[$key]=$((${failures[$key]:-0} + 1))
-        done < <(ctest_failed "$log" && [ "$f" != "no result" ] || printf '(no test result)\t-\n')
-    done
-    [ "$verdict" = passed ] || failed_rounds=$((failed_rounds + 1))
+    failures=$(for preset in "${presets[@]}"; do  # "PRESET NAME (HOW)" a line
+        [ -n "$(ctest_counts "$out/$preset-$round.log")" ] || echo "$preset (no test result)"
+        ctest_failed "$out/$preset-$round.log" | sed -E "s/^(.*)\t(.*)$/$preset \1 (\2)/"
+    done)
+    verdict=passed
+    [ -z "$failures" ] || { verdict=FAILED failed_rounds=$((failed_rounds + 1)) && echo "$failures" >>"$out/failures"; }
     echo "   round $round/$rounds: $verdict ($((SECONDS - t0)) s)"
 done
 
-[ ${#failures[@]} -gt 0 ] || { echo "== no test failed in $rounds rounds of ${presets[*]}, all $(nproc) cores busy" && exit 0; }
+[ "$failed_rounds" -gt 0 ] || { echo "== no test failed in $rounds rounds of ${presets[*]}, all $(nproc) cores busy" && exit 0; }
 echo "== $failed_rounds of $rounds rounds failed; failures per test (logs: $out/<preset>-<round>.log):"
-for key in "${!failures[@]}"; do printf '  %3d/%d  %s\n' "${failures[$key]}" "$rounds" "$key"; done | sort -k2
+sort "$out/failures" | uniq -c | sort -rn
 exit 1
