@@ -150,6 +150,7 @@ TEST(Readme, NamesEveryValueMessageAndFile)
         // The history, with a dated entry for this version and the first.
         "\x81\xa1 \x97\x9a\x97\xf0",  // ■ 履歴
         "\r\n" PYXET_VERSION "\x81\x69" "20",  // VERSION（20
+        "\x95\xd0\x95\xfb\x82\xaa\x8f\x91\x82\xab\x8d\x9e\x82\xf1\x82\xc5\x82\xa2\x82\xe9\x8a\xd4",  // 片方が書き込んでいる間: two copies' saves no longer mix
         "\r\n1.0.0\x81\x69" "2026/12/07\x81\x6a\r\n\x81\x45",  // 1.0.0（2026/12/07）, then a line starting ・
     };
     for (const std::string& text : wanted) {
