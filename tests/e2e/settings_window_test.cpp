@@ -296,7 +296,7 @@ TEST(SettingsWindow, SaveWithSomethingInTheWay)
 {
     for (const InTheWayRow& row : InTheWayRows) {
         SCOPED_TRACE(row.name);
-        const std::string folder = EmptyFolder(std::string("fail_") + row.name);
+        const std::string folder = EmptyFolder(std::string("in_the_way_") + row.name);
         const std::string file = folder + "\\pyxet.ini";
         HANDLE held = INVALID_HANDLE_VALUE;
         if (row.what == InTheWay::Folder) {
@@ -389,7 +389,9 @@ TEST(SettingsWindow, TwoCopiesSavingAtOnceLeaveOneWholeFile)
         for (const Program& copy : copies) ResumeThread(copy.process.hThread);
         MessageBoxSeen seen[2];
         std::string why;
-        for (int i = 0; i < 2; ++i) ASSERT_TRUE(WaitForMessageBox(copies[i], seen[i], why)) << "copy " << i << ": " << why;
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(WaitForMessageBox(copies[i], seen[i], why)) << "copy " << i << ": " << why;
+        }
         const std::string written = ReadBytes(file);
         const bool saved[2] = {seen[0].text == SavedBytes, seen[1].text == SavedBytes};
         for (int i = 0; i < 2; ++i) {
