@@ -3,7 +3,10 @@
 #include "settings/setting_record.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <share.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -68,6 +71,19 @@ FILE* OpenKeepingWritersOut(const char* mode)
 #endif
 }
 
+// fflush only hands the bytes to the system's file cache: a power cut or a
+// USB stick pulled a moment later could still leave the file empty. Saved
+// means on the disk, so the cache is flushed to it first (on Windows
+// _commit is FlushFileBuffers).
+bool FlushToDisk(FILE* file)
+{
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
 }  // namespace
 
 bool SaveSettingFile()
@@ -77,8 +93,8 @@ bool SaveSettingFile()
     if (Setting.File == nullptr) return false;
 
     // The buffer usually holds the whole file, so a full disk shows only at the
-    // flush; the close is checked too, since that is where the data lands.
-    bool written = WriteLines(Setting.File) && fflush(Setting.File) == 0;
+    // flush; the close is checked too.
+    bool written = WriteLines(Setting.File) && fflush(Setting.File) == 0 && FlushToDisk(Setting.File);
     bool closed = fclose(Setting.File) == 0;
     return written && closed;
 }

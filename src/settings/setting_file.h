@@ -6,6 +6,6 @@
 // Windows no other writer may open the file meanwhile, and a save fails
 // while another writer has it open (another copy of the program saving).
 // Returns false when the file could not be opened or when any write, the
-// flush or the close failed (a full disk, say), true only when every byte
-// reached the file.
+// flush to the disk or the close failed (a full disk, say), true only when
+// the system reported every byte on the disk.
 bool SaveSettingFile();

@@ -22,6 +22,13 @@ const PushButtonRow PushButtons[] = {
 };
 
 const char ClassName[] = "SET_first";
+
+// Without a manifest that says otherwise, Windows takes a folder of at most
+// MAX_PATH characters, counted in UTF-16 after it turns the ANSI text into
+// UTF-16. A Japanese character is two bytes in code page 932, so a folder
+// Windows enters can take twice as many bytes; what is longer still, Windows
+// itself refuses.
+const int FolderBytes = 2 * MAX_PATH;
 const char Title[] = "Pyxet.exeの設定を行います。";
 
 bool RegisterSettingsClass(HINSTANCE instance)
@@ -42,8 +49,8 @@ bool RegisterSettingsClass(HINSTANCE instance)
 // ("cafe" for "café") that may be another folder, or with "?".
 bool SpelledExactly(const char* folder)
 {
-    wchar_t readBack[MAX_PATH];  // never more UTF-16 units than bytes
-    const int length = MultiByteToWideChar(CP_ACP, 0, folder, -1, readBack, MAX_PATH);
+    wchar_t readBack[FolderBytes];  // never more UTF-16 units than bytes
+    const int length = MultiByteToWideChar(CP_ACP, 0, folder, -1, readBack, FolderBytes);
     return length > 0 && FolderArrivedExactly(GetCommandLineW(), readBack, size_t(length - 1));
 }
 
@@ -52,9 +59,7 @@ bool SpelledExactly(const char* folder)
 void EnterFolderOfCommandLine()
 {
     const char* tail = CommandLineTail(GetCommandLineA());
-    // Without a manifest that says otherwise, the working directory of a
-    // program is at most MAX_PATH long: a longer folder cannot be entered.
-    char path[MAX_PATH];
+    char path[FolderBytes];
     if (!CopyFolder(FolderInTail(tail), path, sizeof path) || !SpelledExactly(path)) {
         WorkingFolderEntered = false;
         return;

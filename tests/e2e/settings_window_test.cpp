@@ -428,6 +428,8 @@ struct CommandLineRow {
     // beside it, the folder that the name's best-fit ANSI spelling names.
     const wchar_t* wideName = nullptr;
     const char* lookAlike = nullptr;
+    // folderName made this many times, one inside the other, numbered 01, 02, ...
+    int levels = 0;
 };
 
 const CommandLineRow CommandLineRows[] = {
@@ -443,12 +445,17 @@ const CommandLineRow CommandLineRows[] = {
     {"japanese_quoted", "\x95\x5c\x8e\xa6 \x83\x5c\x83\x74\x83\x67", "\"%s\"", true, true},  // 表示 ソフト
     // Longer than any working directory can be.
     {"too_long_folder", "", "%s", false, false, 1200},
+    // Under Windows' 260 characters, over 260 bytes: 表示設定フォルダ01 to 14.
+    {"deep_japanese", "\x95\x5c\x8e\xa6\x90\xdd\x92\xe8\x83\x74\x83\x48\x83\x8b\x83\x5f", "%s", true, true, 0, nullptr,
+     nullptr, 14},
     // The program reads the ANSI copy of a UTF-16 command line: a name that
     // Shift_JIS cannot spell arrives as a look-alike or as "?", and must
     // reach neither the look-alike nor any other folder.
     {"utf16_best_fit", "", "%s", false, false, 0, L"caf\u00e9", "cafe"},
     {"utf16_no_spelling", "", "\"%s\"", false, false, 0, L"\U00020BB7\u7530"},             // 𠮷田
     {"utf16_japanese", "", "\"%s\"", true, true, 0, L"\u8868\u793a \u30bd\u30d5\u30c8"},  // 表示 ソフト
+    {"utf16_deep_japanese", "\x95\x5c\x8e\xa6\x90\xdd\x92\xe8\x83\x74\x83\x48\x83\x8b\x83\x5f", "\"%s\"", true, true, 0,
+     L"\u8868\u793a\u8a2d\u5b9a\u30d5\u30a9\u30eb\u30c014", nullptr, 13},  // 表示設定フォルダ14 in 01 to 13
     // A tail without "%s" is the folder's bare name, made in the start
     // folder. A no-break space alone has no Shift_JIS spelling: its ANSI copy
     // is "?" (Wine) or a blank, and then no tail at all; neither is the folder.
@@ -463,8 +470,10 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
         const std::string start = base + "\\start";
         CreateDirectoryA(start.c_str(), nullptr);
         std::string target = base;
-        if (*row.folderName != '\0') {
-            target = base + "\\" + row.folderName;
+        for (int level = 1; *row.folderName != '\0' && level <= std::max(row.levels, 1); ++level) {
+            char number[4] = "";
+            if (row.levels > 0) snprintf(number, sizeof number, "%02d", level);
+            target += std::string("\\") + row.folderName + number;
             ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr))
                 << "could not make " << target << ", error " << GetLastError();
         }
@@ -478,6 +487,10 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
         }
         if (row.lookAlike != nullptr) {
             ASSERT_TRUE(CreateDirectoryA((base + "\\" + row.lookAlike).c_str(), nullptr));
+        }
+        if (row.levels > 0) {
+            ASSERT_GT(target.size(), 260u) << "not deep enough in bytes: " << target;
+            ASSERT_LT(wideTarget.size(), size_t(MAX_PATH - 2)) << "too deep for Windows (a long checkout path?)";
         }
         Program program;
         if (row.wideName != nullptr) {

@@ -205,10 +205,14 @@ TEST_F(SettingFile, FolderNamedLikeTheFileFailsAndIsLeftAlone)
     EXPECT_EQ("keep", ReadBytes("pyxet.ini/inside"));
 }
 
-TEST_F(SettingFile, FullDiskIsReportedAsFailure)
+// A full disk refuses the bytes; a device that takes them but keeps none
+// (/dev/null) refuses only the flush to the disk.
+TEST_F(SettingFile, BytesThatReachNoDiskAreReportedAsFailure)
 {
-    fs::current_path(PYXET_FULL_DISK_DIR);
-    EXPECT_FALSE(SaveSettingFile()) << "nothing reached the disk, yet the save reported success";
+    for (const char* folder : {PYXET_FULL_DISK_DIR, PYXET_NO_DISK_DIR}) {
+        fs::current_path(folder);
+        EXPECT_FALSE(SaveSettingFile()) << "nothing reached the disk in " << folder << ", yet the save reported success";
+    }
 }
 
 #ifdef _WIN32

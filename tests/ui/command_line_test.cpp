@@ -110,15 +110,16 @@ TEST(FolderArrivedExactly, ComparesTheFolderCodeUnitForCodeUnit)
     }
 }
 
-// The folder goes into a buffer as long as a working directory may be; one
-// that does not fit is refused whole, and nothing past the buffer is touched.
+// The folder goes into a buffer as long as a working directory may be in
+// bytes (260 characters, two bytes each in Shift_JIS); one that does not fit
+// is refused whole, and nothing past the buffer is touched.
 TEST(CopyFolder, RefusesAFolderLongerThanTheBuffer)
 {
     struct Row { size_t length; bool fits; };
-    const Row rows[] = {{0, true}, {1, true}, {259, true}, {260, false}, {261, false}, {1200, false}};
+    const Row rows[] = {{0, true}, {1, true}, {260, true}, {519, true}, {520, false}, {521, false}, {1200, false}};
     for (const Row& row : rows) {
         const std::string folder(row.length, 'a');
-        char path[260];  // MAX_PATH, on the stack as in the program
+        char path[520];  // 2 * MAX_PATH, on the stack as in the program
         std::memset(path, 'x', sizeof path);
         EXPECT_EQ(row.fits, CopyFolder({folder.data(), folder.size()}, path, sizeof path)) << row.length;
         if (row.fits) {
