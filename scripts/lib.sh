@@ -7,6 +7,7 @@ PYXET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PYXET_TEMPLATE=$PYXET_ROOT/build/wineprefix            # made once, copied for every use
 PYXET_PREFIX_MADE=.pyxet-prefix-v3                      # in a prefix once it is complete
 PYXET_WINE_LOG=$PYXET_ROOT/build/wine-prepare.log
+PYXET_WINE_USER=pyxet-wine                              # the suites' Windows user, made by unprivileged_prefix
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -24,7 +25,7 @@ kernel_runs_32bit() {
 
 # Installs the Debian packages named that are missing (none: no network).
 install_missing() {  # PACKAGE...
-    local missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS
+    local missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS release=""
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
@@ -32,10 +33,13 @@ install_missing() {  # PACKAGE...
     mkdir -p "$PYXET_ROOT/build"
     echo "== installing ${#missing[@]} packages from Debian's archive (minutes on a new machine; log: build/install.log):"
     echo "   ${missing[*]}"
-    # 32-bit Wine comes from the i386 side of the archive.
+    # 32-bit Wine comes from the i386 side of the archive. Where a mirror in
+    # mid-sync fails an index (the i386 one of the security updates, say), the
+    # release's own packages keep a library's i386 and amd64 versions alike.
     if ! { if [[ "${missing[*]}" == *:i386* ]]; then sudo_if_needed dpkg --add-architecture i386; fi &&
-        sudo_if_needed apt-get update &&
-        sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+        { sudo_if_needed apt-get update || release=$(. /etc/os-release && echo "$VERSION_CODENAME"); } &&
+        sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+            ${release:+-t "$release"} "${missing[@]}"
     } >"$log" 2>&1; then
         tail -n 30 "$log" && echo "the install failed; the whole log is $log" && return 1
     fi
@@ -113,7 +117,14 @@ export WINEPREFIX=$PYXET_TEMPLATE
 # With the ANSI code page 932, so Shift_JIS bytes pass the A calls unchanged,
 # and no address randomization: that may start the 64-bit loader's heap on
 # Wine's shared user data, and no process starts ("failed to map ...").
-wine_ja() { LC_ALL=ja_JP.UTF-8 setarch -R "$WINELOADER" "$@"; }
+wine_ja() { as_prefix_owner env LC_ALL=ja_JP.UTF-8 setarch -R "$WINELOADER" "$@"; }
+
+# Wine runs a prefix only for its owner: root's (run.sh, bench.sh), or the
+# suites' unprivileged user's.
+as_prefix_owner() {
+    local ids && ids=$(stat -c '%u %g' "$WINEPREFIX" 2>/dev/null) || ids="$(id -u) $(id -g)"
+    if [ "${ids% *}" -eq "$(id -u)" ]; then "$@"; else setpriv --reuid="${ids% *}" --regid="${ids#* }" --clear-groups "$@"; fi
+}
 
 # The Windows path of a Linux file or folder: Wine's drive Z: is the root.
 windows_path() { local p; p=$(realpath "$1") && echo "Z:${p//\//\\}"; }
@@ -161,10 +172,28 @@ wine_prefix() {
 wine_start() {
     wine_prefix || return 1
     wine_stop
-    wineserver -p >>"$PYXET_WINE_LOG" 2>&1 || true  # fails only when one runs already
+    as_prefix_owner wineserver -p >>"$PYXET_WINE_LOG" 2>&1 || true  # fails only when one runs already
     wine_ja wineboot >>"$PYXET_WINE_LOG" 2>&1
 }
-wine_stop() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
+wine_stop() { as_prefix_owner wineserver -k 2>/dev/null || true; as_prefix_owner wineserver -w 2>/dev/null || true; }
+
+# The suites run Wine as a Windows user without administrator rights runs: as
+# root, permission bits refuse nothing, and a read-only pyxet.ini would be
+# replaced. So root hands a build folder's prefix, and the folders its tests
+# write, to a user of their own (made once), and lets it through the folders
+# above (mktemp -d and /root are 700). Never falls back to root.
+unprivileged_prefix() {  # BUILD_DIR
+    wine_prefix || return 1
+    [ "$(id -u)" -eq 0 ] && [ "$(stat -c %U "$WINEPREFIX")" != "$PYXET_WINE_USER" ] || return 0
+    local dir user=$PYXET_WINE_USER
+    id -u "$user" >/dev/null 2>&1 || useradd --system --user-group --no-create-home --shell /usr/sbin/nologin "$user" ||
+        { echo "could not make the user $user to run Wine as" >&2 && return 1; }
+    for dir in $(realpath "$1" | sed -E ':a; p; s,/[^/]*$,,; /./ba' | tac); do
+        setpriv --reuid="$user" --regid="$user" --clear-groups test -x "$dir" || chmod o+x "$dir"
+    done
+    rm -f "$WINEPREFIX/wineserver"  # Debian's Wine: names the root server's folder
+    mkdir -p "$1/e2e" "$1/scratch" && chown -R "$user:" "$WINEPREFIX" "$1/e2e" "$1/scratch"
+}
 
 # Ends the wineserver and the display of each build folder DIR, so nothing is
 # left running, even after an interrupt.

@@ -270,13 +270,14 @@ TEST(SettingsWindow, CancelAndCloseBoxWriteNothing)
     }
 }
 
-// What may stand in a save's way: a folder named pyxet.ini, or another
-// program holding the file. A save that cannot write shows the failure box
-// and the window stays; once the cause is gone a second save succeeds, or
-// cancel quits with 0. Between the two saves the last group changes back,
-// so the second save must read every button again, the last one too. A
-// viewer holding the file open while sharing writes does not stop a save.
-enum class InTheWay { Folder, Locked, Viewer };
+// What may stand in a save's way: a folder named pyxet.ini, another program
+// holding the file, a read-only file, a folder the user may not write to. A
+// save that cannot write shows the failure box and the window stays; once
+// the cause is gone a second save succeeds, or cancel quits with 0. Between
+// the two saves the last group changes back, so the second save must read
+// every button again, the last one too. A viewer holding the file open while
+// sharing writes does not stop a save.
+enum class InTheWay { Folder, Locked, Viewer, ReadOnly, WriteProtectedFolder };
 
 struct InTheWayRow {
     const char* name;
@@ -290,18 +291,27 @@ const InTheWayRow InTheWayRows[] = {
     {"locked_then_retry", InTheWay::Locked, true},
     {"locked_then_cancel", InTheWay::Locked, false},
     {"viewer_open_saves", InTheWay::Viewer, false},
+    {"read_only_then_retry", InTheWay::ReadOnly, true},
+    {"write_protected_folder_then_cancel", InTheWay::WriteProtectedFolder, false},
 };
 
 TEST(SettingsWindow, SaveWithSomethingInTheWay)
 {
     for (const InTheWayRow& row : InTheWayRows) {
         SCOPED_TRACE(row.name);
-        const std::string folder = EmptyFolder(std::string("in_the_way_") + row.name);
+        // Made by the build, not by this user: writing there is refused.
+        const std::string folder = row.what == InTheWay::WriteProtectedFolder
+                                       ? WindowsPath(PYXET_WRITE_PROTECTED_DIR)
+                                       : EmptyFolder(std::string("in_the_way_") + row.name);
         const std::string file = folder + "\\pyxet.ini";
+        const bool earlierFile = row.what != InTheWay::Folder && row.what != InTheWay::WriteProtectedFolder;
         HANDLE held = INVALID_HANDLE_VALUE;
         if (row.what == InTheWay::Folder) {
             ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
-        } else {
+        } else if (row.what == InTheWay::ReadOnly) {
+            WriteBytes(file, "earlier\r\n");
+            ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+        } else if (earlierFile) {
             WriteBytes(file, "earlier\r\n");
             // A viewer's plain fopen shares reading and writing.
             held = row.what == InTheWay::Locked
@@ -326,8 +336,9 @@ TEST(SettingsWindow, SaveWithSomethingInTheWay)
         SaveAndExpectBox(program, FailedBytes);
         EXPECT_TRUE(StillRunningAfter(program, 300)) << "the program quit after a failed save";
         EXPECT_TRUE(IsWindowVisible(program.window));
-        if (row.what == InTheWay::Locked) {
-            CloseHandle(held);
+        CloseHandle(held);
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (earlierFile) {
             EXPECT_EQ("earlier\r\n", ReadBytes(file));
         } else {
             RemoveDirectoryA(file.c_str());
@@ -340,7 +351,7 @@ TEST(SettingsWindow, SaveWithSomethingInTheWay)
         } else {
             PostCommand(program, 1);
             EXPECT_EQ(0u, WaitForExit(program));
-            if (row.what == InTheWay::Locked) {
+            if (earlierFile) {
                 EXPECT_EQ("earlier\r\n", ReadBytes(file));
             } else {
                 EXPECT_FALSE(FileExists(file));
@@ -462,11 +473,27 @@ const CommandLineRow CommandLineRows[] = {
     {"utf16_blank_look_alike", "", "", false, false, 0, L"\u00a0"},
 };
 
+// On a Western Windows (code page 1252) the file is the same, U+3000 and
+// U+2002 best-fit to a blank, U+FF02 to a double quote, and Japanese has no
+// spelling at all.
+const CommandLineRow WesternCodePageRows[] = {
+    {"no_tail", "", "", true, false},
+    {"plain", "plain", "%s", true, true},
+    {"utf16_ideographic_space", "", "", false, false, 0, L"\u3000"},
+    {"utf16_en_space", "", "", false, false, 0, L"\u2002"},
+    {"utf16_fullwidth_quotes", "", "", false, false, 0, L"\uff02data\uff02", "data"},
+    {"utf16_japanese", "", "\"%s\"", false, false, 0, L"\u8868\u793a \u30bd\u30d5\u30c8"},  // 表示 ソフト
+};
+
+template <size_t N>
+std::vector<CommandLineRow> Rows(const CommandLineRow (&table)[N]) { return {table, table + N}; }
+
 TEST(SettingsWindow, CommandLineNamesTheFolder)
 {
-    for (const CommandLineRow& row : CommandLineRows) {
+    const bool western = GetACP() == 1252;
+    for (const CommandLineRow& row : western ? Rows(WesternCodePageRows) : Rows(CommandLineRows)) {
         SCOPED_TRACE(row.name);
-        const std::string base = EmptyFolder(std::string("cmd_") + row.name);
+        const std::string base = EmptyFolder(std::string(western ? "cmd1252_" : "cmd_") + row.name);
         const std::string start = base + "\\start";
         CreateDirectoryA(start.c_str(), nullptr);
         std::string target = base;
@@ -485,8 +512,10 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
             ASSERT_TRUE(CreateDirectoryW(wideTarget.c_str(), nullptr))
                 << "could not make " << wideTarget << ", error " << GetLastError();
         }
+        // Beside the folder named; a bare name is named in the start folder.
+        const std::string lookAlike = (bareName ? start : base) + "\\" + (row.lookAlike ? row.lookAlike : "");
         if (row.lookAlike != nullptr) {
-            ASSERT_TRUE(CreateDirectoryA((base + "\\" + row.lookAlike).c_str(), nullptr));
+            ASSERT_TRUE(CreateDirectoryA(lookAlike.c_str(), nullptr));
         }
         if (row.levels > 0) {
             ASSERT_GT(target.size(), 260u) << "not deep enough in bytes: " << target;
@@ -520,7 +549,7 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
             EXPECT_FALSE(FileExists(start + "\\pyxet.ini")) << "written into the start-up folder";
             EXPECT_FALSE(FileExists(wideTarget + L"\\pyxet.ini")) << "written into the folder named";
             if (row.lookAlike != nullptr) {
-                EXPECT_FALSE(FileExists(base + "\\" + row.lookAlike + "\\pyxet.ini"))
+                EXPECT_FALSE(FileExists(lookAlike + "\\pyxet.ini"))
                     << "written into " << row.lookAlike << ", the look-alike of the folder named";
             }
         }
