@@ -91,10 +91,11 @@ TEST(Readme, NamesEveryValueMessageAndFile)
         // The folder is entered once, at start: its causes need a restart.
         "\x81\x75\x83\x4c\x83\x83\x83\x93\x83\x5a\x83\x8b\x81\x76\x82\xc5\x8f\x49\x97\xb9\x82\xb5\x81\x41"
         "\x82\xe0\x82\xa4\x88\xea\x93\x78\x8b\x4e\x93\xae\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2",  // 「キャンセル」で終了し、もう一度起動してください
-        // What real Windows does to a save: another writer at that moment,
+        // What real Windows does to a save: a reader that keeps writers out,
         // a hidden file it will not replace, Controlled folder access on the
         // way there in Windows Security's own labels, a full disk's short file.
-        "\x93\xc7\x82\xde\x82\xbd\x82\xdf\x82\xc9\x8a\x4a\x82\xa2\x82\xc4\x82\xa2\x82\xe9\x82\xbe\x82\xaf",  // 読むために開いているだけ
+        "\x93\xc7\x82\xde\x82\xbd\x82\xdf\x82\xc9\x8a\x4a\x82\xa2\x82\xc4\x82\xa2\x82\xe9\x82\xbe\x82\xaf\x82\xcc\x83\x76\x83\x8d"
+        "\x83\x4f\x83\x89\x83\x80\x82\xc5\x82\xe0\x81\x41\x82\xd9\x82\xa9\x82\xa9\x82\xe7\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xf0",  // 読むために開いているだけのプログラムでも、ほかからの書き込みを
         "\x81\x75\x89\x42\x82\xb5\x83\x74\x83\x40\x83\x43\x83\x8b\x81\x76",  // 「隠しファイル」
         "\x81\x75\x83\x52\x83\x93\x83\x67\x83\x8d\x81\x5b\x83\x8b\x82\xb3\x82\xea\x82\xbd\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b"
         " \x83\x41\x83\x4e\x83\x5a\x83\x58\x81\x76",  // 「コントロールされたフォルダー アクセス」
@@ -129,20 +130,17 @@ TEST(Readme, NamesEveryValueMessageAndFile)
         "\x8d\x82\x89\xf0\x91\x9c\x93\x78\x82\xcc\x89\xe6\x96\xca",  // 高解像度の画面
         "Windows on Arm\x81\x69" "Arm \x94\xc5\x82\xcc Windows\x81\x6a\x81\x46\x96\xa2\x8a\x6d\x94\x46",  // Windows on Arm（Arm 版の Windows）：未確認
         "\x83\x7d\x83\x45\x83\x58\x82\xc5\x8d\x73\x82\xa2\x82\xdc\x82\xb7",  // マウスで行います
-        // The first start of an unsigned download: SmartScreen's way past,
-        // Smart App Control, which has none, the download mark's prompt that
-        // can come back, and unblocking the zip before unpacking it, in
-        // Windows' own words.
+        // The first start of an unsigned download (the order of its steps is
+        // checked below), Smart App Control, which has no way past, and the
+        // download mark's prompt that can come back, in Windows' own words.
         "\x83\x66\x83\x57\x83\x5e\x83\x8b\x8f\x90\x96\xbc",  // デジタル署名
         "\x90\xc2\x82\xa2\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45",  // 青いウィンドウ
         "\x81\x75\x83\x58\x83\x7d\x81\x5b\x83\x67 \x83\x41\x83\x76\x83\x8a \x83\x52\x83\x93\x83\x67\x83\x8d\x81\x5b\x83\x8b\x81\x76",  // 「スマート アプリ コントロール」
         "\x81\x75\x8a\x4a\x82\xa2\x82\xc4\x82\xa2\x82\xe9\x83\x74\x83\x40\x83\x43\x83\x8b - "
         "\x83\x5a\x83\x4c\x83\x85\x83\x8a\x83\x65\x83\x42\x82\xcc\x8c\x78\x8d\x90\x81\x76",  // 「開いているファイル - セキュリティの警告」
         "PC \x82\xaa\x95\xdb\x8c\xec\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd",  // PC が保護されました
-        "\x81\x75\x8f\xda\x8d\xd7\x8f\xee\x95\xf1\x81\x76",  // 「詳細情報」
         "\x81\x75\x8e\xc0\x8d\x73\x81\x76",  // 「実行」
         "\x81\x75\x83\x76\x83\x8d\x83\x70\x83\x65\x83\x42\x81\x76",  // 「プロパティ」
-        "\x81\x75\x8b\x96\x89\xc2\x82\xb7\x82\xe9\x81\x76",  // 「許可する」
         // The licence by name and holder, and no warranty.
         "\x81\xa1 \x92\x98\x8d\xec\x8c\xa0\x81\x45\x96\xc6\x90\xd3",  // ■ 著作権・免責
         "MIT License", "Copyright (c) 2026 the SettingPyxet authors",
@@ -156,6 +154,18 @@ TEST(Readme, NamesEveryValueMessageAndFile)
     for (const std::string& text : wanted) {
         EXPECT_NE(std::string::npos, Readme.find(text)) << "does not contain " << Utf8FromCp932(text);
     }
+}
+
+// The first start as a user goes through it: unblock the zip, extract it,
+// then get past SmartScreen. Each step's first mention is the one read.
+TEST(Readme, TellsTheFirstStartInOrder)
+{
+    const size_t unblock = Readme.find("\x81\x75\x8b\x96\x89\xc2\x82\xb7\x82\xe9\x81\x76");  // 「許可する」
+    const size_t extract = Readme.find("\x81\x75\x82\xb7\x82\xd7\x82\xc4\x93\x57\x8a\x4a\x81\x76");  // 「すべて展開」
+    const size_t smartScreen = Readme.find("\x81\x75\x8f\xda\x8d\xd7\x8f\xee\x95\xf1\x81\x76");  // 「詳細情報」
+    EXPECT_LT(unblock, extract) << "unblocking the zip is not told before extracting it";
+    EXPECT_LT(extract, smartScreen) << "extracting the zip is not told before SmartScreen";
+    EXPECT_NE(std::string::npos, smartScreen) << "SmartScreen's way past is missing";
 }
 
 }  // namespace
