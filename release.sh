@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Builds the shipped 32-bit program from scratch in build/release and packs
-#   dist/SettingPyxet-VERSION.zip: SettingPyxet.exe, readme.txt, LICENSE.txt,
-#   BUILDINFO.txt, SHA256SUMS
-# in that order. VERSION is the CMake project's (project() in CMakeLists.txt).
-# Every entry carries the last commit's time and mode 644, and no owner or
-# extra time stamps, so one commit gives the same zip in any folder on any
-# day with the same toolchain; BUILDINFO.txt names that toolchain. Prints the
-# zip's path and SHA-256; the build's log is build/release.log.
+# Builds the shipped 32-bit program from scratch in build/release and packs dist/SettingPyxet-VERSION.zip:
+# SettingPyxet.exe, readme.txt, LICENSE.txt, BUILDINFO.txt, SHA256SUMS, in that order (VERSION: project() in
+# CMakeLists.txt). Every entry carries the last commit's time and mode 644, and no owner or extra time stamps, so
+# one commit gives the same zip in any folder on any day with the same toolchain; BUILDINFO.txt names that
+# toolchain. Prints the zip's path and SHA-256; the build's log is build/release.log.
 #   ./release.sh
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"

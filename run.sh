@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Builds the program and starts it under Wine for FOLDER (default: the current
-# directory), where "設定" writes pyxet.ini: the shipped 32-bit program where
-# this machine runs 32-bit programs, else the 64-bit build.
-# With a display (DISPLAY set) the window opens there. Without one it runs in
-# a Wine virtual desktop on a private Xvfb display: its picture goes to
-# build/screenshot.png, and "キャンセル" ends it, so nothing is written.
+# Builds the program and starts it under Wine for FOLDER (default: the current directory), where "設定" writes
+# pyxet.ini: the shipped 32-bit program where this machine runs 32-bit programs, else the 64-bit build. With a
+# display (DISPLAY set) the window opens there. Without one it runs in a Wine virtual desktop on a private Xvfb
+# display: its picture goes to build/screenshot.png, and "キャンセル" ends it, so nothing is written.
 #   ./run.sh [FOLDER]
 set -euo pipefail
 folder=$(realpath "${1:-.}")

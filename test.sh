@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the three presets and runs their suites:
-# native (the portable code with sanitizers, the release
-# readme's bytes, shellcheck, fuzzing), win64 and win32 under Wine (win32
-# against the shipped program, and its second build elsewhere). Prints one
-# summary line; exits non-zero on any failure. Every log is in build/.
+# Installs what is missing, builds the three presets and runs their suites: native (the portable code with
+# sanitizers, the release readme's bytes, shellcheck, fuzzing), win64 and win32 under Wine (win32 against the
+# shipped program, and its second build elsewhere). Prints one summary line; exits non-zero on any failure.
+# Every log is in build/.
 #   ./test.sh
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/scripts/lib.sh"

@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
-# Proves the README's two commands on brand-new minimal Debian machines. For
-# each release given (12, 13; by default both, one after the other) mmdebstrap
-# builds a minbase root filesystem with git from the host's apt sources (their
-# suite names changed to the release's), and its customize hook clones this
-# repository's committed HEAD into it and runs ./run.sh, ./test.sh, then
-# ./release.sh in a chroot with a clean environment and no display. The first
-# ./run.sh must leave clang, googletest and shellcheck (the tests' own) out.
-# mmdebstrap mounts what the chroot needs, then unmounts and deletes it all,
-# after an interrupt too.
+# Proves the README's two commands on brand-new minimal Debian machines. For each release given (12, 13; by
+# default both, one after the other) mmdebstrap builds a minbase root filesystem with git from the host's apt
+# sources (their suite names changed to the release's), and its customize hook clones this repository's
+# committed HEAD into it and runs ./run.sh, ./test.sh, then ./release.sh in a chroot with a clean environment
+# and no display. The first ./run.sh must leave clang, googletest and shellcheck (the tests' own) out.
+# mmdebstrap mounts what the chroot needs, then unmounts and deletes it all, after an interrupt too.
 #   scripts/fresh-machine.sh [12|13]...
-# Needs root, Debian's archive and about 5 GB free in TMPDIR (default
-# /var/tmp). Logs: build/fresh-machine/<release>/, with the commands' own
-# logs and the zip in its build/. Exits 0 only if all passed on every release.
+# Needs root, Debian's archive and about 5 GB free in TMPDIR (default /var/tmp). Logs: build/fresh-machine/<release>/,
+# with the commands' own logs and the zip in its build/. Exits 0 only if all passed on every release.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 

@@ -1,7 +1,6 @@
 # shellcheck shell=bash
-# Sourced by every script here: the facts they share and the jobs more than
-# one of them does (installing what is missing, building a preset, reading a
-# suite's result, a private X display, the Wine every run here uses).
+# Sourced by every script here: the facts they share and the jobs more than one of them does (installing what is
+# missing, building a preset, reading a suite's result, a private X display, the Wine every run here uses).
 
 PYXET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PYXET_TEMPLATE=$PYXET_ROOT/build/wineprefix            # made once, copied for every use
@@ -33,9 +32,8 @@ install_missing() {  # PACKAGE...
     mkdir -p "$PYXET_ROOT/build"
     echo "== installing ${#missing[@]} packages from Debian's archive (minutes on a new machine; log: build/install.log):"
     echo "   ${missing[*]}"
-    # 32-bit Wine comes from the i386 side of the archive. Where a mirror in
-    # mid-sync fails an index (the i386 one of the security updates, say), the
-    # release's own packages keep a library's i386 and amd64 versions alike.
+    # 32-bit Wine comes from the i386 side of the archive. Where a mirror in mid-sync fails
+    # an index, the release's own packages keep a library's i386 and amd64 versions alike.
     if ! { if [[ "${missing[*]}" == *:i386* ]]; then sudo_if_needed dpkg --add-architecture i386; fi &&
         { sudo_if_needed apt-get update || release=$(. /etc/os-release && echo "$VERSION_CODENAME"); } &&
         sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
@@ -98,10 +96,7 @@ display_start() {  # DIR
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" </dev/null >/dev/null 2>&1 &
     echo $! >"$1/pid"
     local _
-    for _ in $(seq 100); do
-        if [ -s "$1/display" ]; then DISPLAY=":$(cat "$1/display")" && export DISPLAY && return 0; fi
-        sleep 0.1
-    done
+    for _ in $(seq 100); do [ -s "$1/display" ] && DISPLAY=":$(cat "$1/display")" && export DISPLAY && return 0; sleep 0.1; done
     echo "Xvfb did not start" >&2 && return 1
 }
 display_stop() { if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi; rm -f "$1/pid" "$1/display"; }
@@ -119,8 +114,7 @@ export WINEPREFIX=$PYXET_TEMPLATE
 # Wine's shared user data, and no process starts ("failed to map ...").
 wine_ja() { as_prefix_owner env LC_ALL=ja_JP.UTF-8 setarch -R "$WINELOADER" "$@"; }
 
-# Wine runs a prefix only for its owner: root's (run.sh, bench.sh), or the
-# suites' unprivileged user's.
+# Wine runs a prefix only for its owner: root's, or the suites' user's.
 as_prefix_owner() {
     local ids && ids=$(stat -c '%u %g' "$WINEPREFIX" 2>/dev/null) || ids="$(id -u) $(id -g)"
     if [ "${ids% *}" -eq "$(id -u)" ]; then "$@"; else setpriv --reuid="${ids% *}" --regid="${ids#* }" --clear-groups "$@"; fi
@@ -134,10 +128,7 @@ windows_path() { local p; p=$(realpath "$1") && echo "Z:${p//\//\\}"; }
 # when repeated ("fixed a temporary directory error").
 wine_logged() {
     local _
-    for _ in 1 2 3; do
-        echo "\$ $*" >>"$PYXET_WINE_LOG"
-        WINEPREFIX=$PYXET_TEMPLATE wine_ja "$@" >>"$PYXET_WINE_LOG" 2>&1 && return 0
-    done
+    for _ in 1 2 3; do echo "\$ $*" >>"$PYXET_WINE_LOG" && WINEPREFIX=$PYXET_TEMPLATE wine_ja "$@" >>"$PYXET_WINE_LOG" 2>&1 && return 0; done
     return 1
 }
 
@@ -177,11 +168,9 @@ wine_start() {
 }
 wine_stop() { as_prefix_owner wineserver -k 2>/dev/null || true; as_prefix_owner wineserver -w 2>/dev/null || true; }
 
-# The suites run Wine as a Windows user without administrator rights runs: as
-# root, permission bits refuse nothing, and a read-only pyxet.ini would be
-# replaced. So root hands a build folder's prefix, and the folders its tests
-# write, to a user of their own (made once), and lets it through the folders
-# above (mktemp -d and /root are 700). Never falls back to root.
+# The suites run Wine as Windows users run, without administrator rights: as
+# root, permission bits refuse nothing. So root hands the prefix and the folders
+# the tests write to a user of their own, and lets it pass the folders above.
 unprivileged_prefix() {  # BUILD_DIR
     wine_prefix || return 1
     [ "$(id -u)" -eq 0 ] && [ "$(stat -c %U "$WINEPREFIX")" != "$PYXET_WINE_USER" ] || return 0
@@ -189,7 +178,7 @@ unprivileged_prefix() {  # BUILD_DIR
     id -u "$user" >/dev/null 2>&1 || useradd --system --user-group --no-create-home --shell /usr/sbin/nologin "$user" ||
         { echo "could not make the user $user to run Wine as" >&2 && return 1; }
     for dir in $(realpath "$1" | sed -E ':a; p; s,/[^/]*$,,; /./ba' | tac); do
-        setpriv --reuid="$user" --regid="$user" --clear-groups test -x "$dir" || chmod o+x "$dir"
+        setpriv --reuid="$user" --regid="$user" --clear-groups test -x "$dir" || { chmod o+x "$dir" && echo "chmod o+x $dir: for $user" >&2; }
     done
     rm -f "$WINEPREFIX/wineserver"  # Debian's Wine: names the root server's folder
     mkdir -p "$1/e2e" "$1/scratch" && chown -R "$user:" "$WINEPREFIX" "$1/e2e" "$1/scratch"
@@ -200,8 +189,7 @@ unprivileged_prefix() {  # BUILD_DIR
 stop_wine_in() {  # DIR...
     local dir
     for dir in "$@"; do
-        if [ -d "$dir/wineprefix" ]; then WINEPREFIX=$(realpath "$dir/wineprefix") wine_stop; fi
-        display_stop "$dir/xvfb"
+        [ ! -d "$dir/wineprefix" ] || WINEPREFIX=$(realpath "$dir/wineprefix") wine_stop && display_stop "$dir/xvfb"
     done
 }
 

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Measures whether the suites catch real faults: applies each fault of
-# tests/faults.txt alone to a scratch clone of the committed program, runs
-# the native suite and the Windows one (win32, or win64 where 32-bit programs
-# cannot run) up to the first failure, and prints caught or missed per fault,
-# then "caught K of N". A catch counts only when the failed test fails a
-# second time too. About half a minute a fault; logs in build/mutate/.
+# Measures whether the suites catch real faults: applies each fault of tests/faults.txt alone to a scratch clone
+# of the committed program, runs the native suite and the Windows one (win32, or win64 where 32-bit programs
+# cannot run) up to the first failure, and prints caught or missed per fault, then "caught K of N". A catch
+# counts only when the failed test fails a second time too. About half a minute a fault; logs in build/mutate/.
 #   scripts/mutate.sh [FAULTS-FILE]
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs the Wine suites N times, in random order and side by side, while a
-# busy loop per core keeps the machine loaded, and prints how often each test
-# failed: a test that fails only when the machine is slow shows up here.
+# Runs the Wine suites N times, in random order and side by side, while a busy loop per core keeps the machine
+# loaded, and prints how often each test failed: a test that fails only when the machine is slow shows up here.
 #   scripts/soak.sh N
 # Builds first. Every round's CTest output is build/soak/<preset>-<round>.log.
 # Exits non-zero if any round failed.
