@@ -1,5 +1,5 @@
-// End to end: the real SettingPyxet.exe, driven from outside under Wine.
-// Expected values are written here from the window's design, as bytes.
+// End to end: the real SettingPyxet.exe, driven from outside under Wine. Expected values are written here from the
+// window's design, as bytes.
 #include "driver.h"
 
 #include <gtest/gtest.h>
@@ -57,8 +57,7 @@ const ControlRow* RowOfId(int id)
     return nullptr;
 }
 
-// The default file, and the same with other values: the value lines are
-// the only ones that change.
+// The default file, and the same with other values: the value lines are the only ones that change.
 std::string GoldenFile() { return ReadBytes(WindowsPath(PYXET_TEST_DATA "/pyxet-defaults.ini")); }
 
 std::string FileWith(const std::string& from, const std::string& to)
@@ -68,8 +67,7 @@ std::string FileWith(const std::string& from, const std::string& to)
     return file;
 }
 
-// Launches the program with a tail, in a start folder; fails the test if it
-// does not come up.
+// Launches the program with a tail, in a start folder; fails the test if it does not come up.
 #define LAUNCH(program, commandLine, startFolder)                               \
     do {                                                                       \
         std::string why_;                                                      \
@@ -84,8 +82,7 @@ std::string EmptyFolder(const std::string& name)
     return folder;
 }
 
-// Presses "設定" and expects a plain message box owned by the window with the
-// given text; dismisses it.
+// Presses "設定" and expects a plain message box owned by the window with the given text; dismisses it.
 void SaveAndExpectBox(const Program& program, const std::string& text)
 {
     PostCommand(program, 0);
@@ -105,9 +102,8 @@ void ClickRadio(const Program& program, int id)
     EXPECT_EQ(BST_CHECKED, SendMessageA(radio, BM_GETCHECK, 0, 0)) << "a click on radio " << id << " did not check it";
 }
 
-// The cursor the program sets as the pointer moves over the part of its
-// window that `hitTest` names. Its cursor handles are its own, so they are
-// compared with each other only.
+// The cursor the program sets as the pointer moves over the part of its window that `hitTest` names. Its cursor
+// handles are its own, so they are compared with each other only.
 HCURSOR CursorFor(HWND window, WORD hitTest)
 {
     DWORD_PTR ignored = 0;
@@ -137,9 +133,8 @@ TEST(SettingsWindow, MatchesTheDesign)
     EXPECT_EQ(370, outer.bottom - outer.top);
     EXPECT_EQ(CS_HREDRAW | CS_VREDRAW, GetClassLongPtrA(w, GCL_STYLE));
     EXPECT_EQ(nullptr, GetMenu(w));
-    // Over the client area the pointer takes the class's cursor, the arrow
-    // the title bar shows too; a class without one leaves it the shape it
-    // came in with, here the sizing arrows of an edge.
+    // Over the client area the pointer takes the class's cursor, the arrow the title bar shows too; a class without
+    // one leaves it the shape it came in with, here the sizing arrows of an edge.
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; })) << "the window is not in the foreground";
     const HCURSOR overEdge = CursorFor(w, HTLEFT);
     const HCURSOR overClient = CursorFor(w, HTCLIENT);
@@ -270,13 +265,11 @@ TEST(SettingsWindow, CancelAndCloseBoxWriteNothing)
     }
 }
 
-// What may stand in a save's way: a folder named pyxet.ini, another program
-// holding the file, a read-only file, a folder the user may not write to. A
-// save that cannot write shows the failure box and the window stays; once
-// the cause is gone a second save succeeds, or cancel quits with 0. Between
-// the two saves the last group changes back, so the second save must read
-// every button again, the last one too. A viewer holding the file open while
-// sharing writes does not stop a save.
+// What may stand in a save's way: a folder named pyxet.ini, another program holding the file, a read-only file, a
+// folder the user may not write to. A save that cannot write shows the failure box and the window stays; once the
+// cause is gone a second save succeeds, or cancel quits with 0. Between the two saves the last group changes back,
+// so the second save must read every button again, the last one too. A viewer holding the file open while sharing
+// writes does not stop a save.
 enum class InTheWay { Folder, Locked, Viewer, ReadOnly, WriteProtectedFolder };
 
 struct InTheWayRow {
@@ -306,13 +299,10 @@ TEST(SettingsWindow, SaveWithSomethingInTheWay)
         const std::string file = folder + "\\pyxet.ini";
         const bool earlierFile = row.what != InTheWay::Folder && row.what != InTheWay::WriteProtectedFolder;
         HANDLE held = INVALID_HANDLE_VALUE;
-        if (row.what == InTheWay::Folder) {
-            ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
-        } else if (row.what == InTheWay::ReadOnly) {
-            WriteBytes(file, "earlier\r\n");
-            ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
-        } else if (earlierFile) {
-            WriteBytes(file, "earlier\r\n");
+        ASSERT_TRUE(row.what != InTheWay::Folder || CreateDirectoryA(file.c_str(), nullptr));
+        if (earlierFile) WriteBytes(file, "earlier\r\n");
+        ASSERT_TRUE(row.what != InTheWay::ReadOnly || SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+        if (row.what == InTheWay::Locked || row.what == InTheWay::Viewer) {
             // A viewer's plain fopen shares reading and writing.
             held = row.what == InTheWay::Locked
                        ? CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)
@@ -372,11 +362,10 @@ std::string TailInHex(const std::string& bytes)
     return hex;
 }
 
-// Two copies of the program open on one folder with other choices, "設定"
-// pressed in both at once. Each save either writes its whole file or shows
-// the failure box, and the file is always the whole file of a copy that
-// said it saved. Round after round until two saves collide (one fails), at
-// most 30 rounds or 90 s; the copy that failed then saves alone and succeeds.
+// Two copies of the program open on one folder with other choices, "設定" pressed in both at once. Each save either
+// writes its whole file or shows the failure box, and the file is always the whole file of a copy that said it
+// saved. Round after round until two saves collide (one fails), at most 30 rounds or 90 s; the copy that failed then
+// saves alone and succeeds.
 TEST(SettingsWindow, TwoCopiesSavingAtOnceLeaveOneWholeFile)
 {
     const std::string folder = EmptyFolder("two_copies");
@@ -393,8 +382,8 @@ TEST(SettingsWindow, TwoCopiesSavingAtOnceLeaveOneWholeFile)
         Program copies[2];
         for (Program& copy : copies) LAUNCH(copy, CommandLineWithTail(folder), folder);
         for (int id : {10, 20, 30, 40, 50}) ClickRadio(copies[1], id);
-        // Both presses posted at the same moment, while neither copy runs:
-        // each then wakes with its press waiting, side by side on two cores.
+        // Both presses posted at the same moment, while neither copy runs: each then wakes with its press waiting,
+        // side by side on two cores.
         for (const Program& copy : copies) SuspendThread(copy.process.hThread);
         for (const Program& copy : copies) PostCommand(copy, 0);
         for (const Program& copy : copies) ResumeThread(copy.process.hThread);
@@ -434,14 +423,15 @@ struct CommandLineRow {
     bool saves;                  // else the failure box
     bool fileInFolder;           // else in the start folder
     size_t longName = 0;         // %s: a folder of this many letters below the test's, not made
-    // Started as Explorer starts it, the whole command line in UTF-16: the
-    // folder's name, made below the test's folder, and a look-alike made
-    // beside it, the folder that the name's best-fit ANSI spelling names.
+    // Started as Explorer starts it, the whole command line in UTF-16: the folder's name, made below the test's
+    // folder, and a look-alike made beside it, the folder that the name's best-fit ANSI spelling names.
     const wchar_t* wideName = nullptr;
     const char* lookAlike = nullptr;
     // folderName made this many times, one inside the other, numbered 01, 02, ...
     int levels = 0;
 };
+
+const char DeepName[] = "\x95\x5c\x8e\xa6\x90\xdd\x92\xe8\x83\x74\x83\x48\x83\x8b\x83\x5f";  // 表示設定フォルダ, 5C twice
 
 const CommandLineRow CommandLineRows[] = {
     {"no_tail", "", "", true, false},
@@ -457,25 +447,21 @@ const CommandLineRow CommandLineRows[] = {
     // Longer than any working directory can be.
     {"too_long_folder", "", "%s", false, false, 1200},
     // Under Windows' 260 characters, over 260 bytes: 表示設定フォルダ01 to 14.
-    {"deep_japanese", "\x95\x5c\x8e\xa6\x90\xdd\x92\xe8\x83\x74\x83\x48\x83\x8b\x83\x5f", "%s", true, true, 0, nullptr,
-     nullptr, 14},
-    // The program reads the ANSI copy of a UTF-16 command line: a name that
-    // Shift_JIS cannot spell arrives as a look-alike or as "?", and must
-    // reach neither the look-alike nor any other folder.
+    {"deep_japanese", DeepName, "%s", true, true, 0, nullptr, nullptr, 14},
+    // The program reads the ANSI copy of a UTF-16 command line: a name that Shift_JIS cannot spell arrives as a
+    // look-alike or as "?", and must reach neither the look-alike nor any other folder.
     {"utf16_best_fit", "", "%s", false, false, 0, L"caf\u00e9", "cafe"},
     {"utf16_no_spelling", "", "\"%s\"", false, false, 0, L"\U00020BB7\u7530"},             // 𠮷田
     {"utf16_japanese", "", "\"%s\"", true, true, 0, L"\u8868\u793a \u30bd\u30d5\u30c8"},  // 表示 ソフト
-    {"utf16_deep_japanese", "\x95\x5c\x8e\xa6\x90\xdd\x92\xe8\x83\x74\x83\x48\x83\x8b\x83\x5f", "\"%s\"", true, true, 0,
-     L"\u8868\u793a\u8a2d\u5b9a\u30d5\u30a9\u30eb\u30c014", nullptr, 13},  // 表示設定フォルダ14 in 01 to 13
-    // A tail without "%s" is the folder's bare name, made in the start
-    // folder. A no-break space alone has no Shift_JIS spelling: its ANSI copy
-    // is "?" (Wine) or a blank, and then no tail at all; neither is the folder.
+    {"utf16_deep_japanese", DeepName, "\"%s\"", true, true, 0,
+     L"\u8868\u793a\u8a2d\u5b9a\u30d5\u30a9\u30eb\u30c014", nullptr, 13},  // 01 to 13, then 表示設定フォルダ14 in UTF-16
+    // A tail without "%s" is the folder's bare name, made in the start folder. A no-break space alone has no
+    // Shift_JIS spelling: its ANSI copy is "?" (Wine) or a blank, and then no tail at all; neither is the folder.
     {"utf16_blank_look_alike", "", "", false, false, 0, L"\u00a0"},
 };
 
-// On a Western Windows (code page 1252) the file is the same, U+3000 and
-// U+2002 best-fit to a blank, U+FF02 to a double quote, and Japanese has no
-// spelling at all.
+// On a Western Windows (code page 1252) the file is the same, U+3000 and U+2002 best-fit to a blank, U+FF02 to a
+// double quote, and Japanese has no spelling at all.
 const CommandLineRow WesternCodePageRows[] = {
     {"no_tail", "", "", true, false},
     {"plain", "plain", "%s", true, true},
@@ -514,13 +500,9 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
         }
         // Beside the folder named; a bare name is named in the start folder.
         const std::string lookAlike = (bareName ? start : base) + "\\" + (row.lookAlike ? row.lookAlike : "");
-        if (row.lookAlike != nullptr) {
-            ASSERT_TRUE(CreateDirectoryA(lookAlike.c_str(), nullptr));
-        }
-        if (row.levels > 0) {
-            ASSERT_GT(target.size(), 260u) << "not deep enough in bytes: " << target;
-            ASSERT_LT(wideTarget.size(), size_t(MAX_PATH - 2)) << "too deep for Windows (a long checkout path?)";
-        }
+        ASSERT_TRUE(row.lookAlike == nullptr || CreateDirectoryA(lookAlike.c_str(), nullptr));
+        ASSERT_TRUE(row.levels == 0 || (target.size() > 260 && wideTarget.size() < MAX_PATH - 2))
+            << "not over 260 bytes and under 258 characters (a long checkout path?): " << target;
         Program program;
         if (row.wideName != nullptr) {
             std::wstring tail = bareName ? row.wideName : Wide(row.tail);
@@ -558,9 +540,8 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
 
 const DWORD BackgroundGrey = 0xC8C8C8;
 
-// The screen shows the window painted once a spot that only the background
-// covers is grey and two captures in a row agree: X draws a moment after the
-// program paints, and not all at once.
+// The screen shows the window painted once a spot that only the background covers is grey and two captures in a row
+// agree: X draws a moment after the program paints, and not all at once.
 ClientPixels CaptureWhenPainted(HWND window)
 {
     ClientPixels pixels, previous;
@@ -573,8 +554,8 @@ ClientPixels CaptureWhenPainted(HWND window)
     return pixels;
 }
 
-// The program file's resources: the SPANNER icon group in Japanese with a
-// 32x32 image on a transparent ground and an opaque 16x16 one, and nothing else.
+// The program file's resources: the SPANNER icon group in Japanese with a 32x32 image on a transparent ground and an
+// opaque 16x16 one, and nothing else.
 BOOL CALLBACK CollectType(HMODULE, LPSTR type, LONG_PTR list)
 {
     reinterpret_cast<std::vector<ULONG_PTR>*>(list)->push_back(reinterpret_cast<ULONG_PTR>(type));
@@ -639,8 +620,8 @@ TEST(ProgramFile, CarriesOnlyTheSpannerIcon)
     FreeLibrary(module);
 }
 
-// Light grey (200, 200, 200) under the headings; the headings' text in the
-// default black, drawn without background boxes.
+// Light grey (200, 200, 200) under the headings; the headings' text in the default black, drawn without background
+// boxes.
 void ExpectPaintedClient(const ClientPixels& pixels)
 {
     // Background only: right of the shorter headings, and around the push buttons.
@@ -664,8 +645,7 @@ void ExpectPaintedClient(const ClientPixels& pixels)
             }
         }
         EXPECT_GT(dark, 20) << "no heading text at y " << top;
-        // Where the text stands: from the heading's y down, at the left edge,
-        // above its own buttons 18 pixels below.
+        // Where the text stands: from the heading's y down, at the left edge, above its own buttons 18 pixels below.
         int first = -1, last = -1, left = pixels.width;
         for (int y = std::max(0, top - 6); y < top + 18; ++y) {
             for (int x = 0; x < 390 && x < pixels.width; ++x) {
@@ -705,8 +685,8 @@ TEST(SettingsWindow, PaintsGreyWithHeadingsAndRepaintsAfterRestore)
     EXPECT_EQ(0u, WaitForExit(program));
 }
 
-// Paints the window `count` times, as a window under others being dragged
-// is repainted; false, with the reason in `why`, if a paint went unhandled.
+// Paints the window `count` times, as a window under others being dragged is repainted; false, with the reason in
+// `why`, if a paint went unhandled.
 bool Repaint(const Program& program, int count, std::string& why)
 {
     for (int i = 0; i < count; ++i) {
@@ -720,13 +700,11 @@ bool Repaint(const Program& program, int count, std::string& why)
     return true;
 }
 
-// Each paint makes a brush and a pen; one it keeps would go unseen, as the
-// window still looks right, until a window repainted while others are
-// dragged over it reaches Windows' 10,000 GDI objects and paints white.
-// Wine tells no GDI object count (GetGuiResources answers 0), but keeps each
-// object in the program's own memory: objects kept grow the memory its Linux
-// process holds by a few hundred bytes a paint, while paints that keep
-// nothing leave it as it is once the first ones have filled Wine's caches.
+// Each paint makes a brush and a pen; one it keeps would go unseen, as the window still looks right, until a window
+// repainted while others are dragged over it reaches Windows' 10,000 GDI objects and paints white. Wine tells no GDI
+// object count (GetGuiResources answers 0), but keeps each object in the program's own memory: objects kept grow the
+// memory its Linux process holds by a few hundred bytes a paint, while paints that keep nothing leave it as it is
+// once the first ones have filled Wine's caches.
 TEST(SettingsWindow, RepaintsKeepNoGdiObject)
 {
     const std::string folder = EmptyFolder("gdi");
@@ -741,19 +719,17 @@ TEST(SettingsWindow, RepaintsKeepNoGdiObject)
     ASSERT_TRUE(Repaint(program, paints, why)) << why;
     const long after = ResidentKiBOf(linuxProcess);
     ASSERT_GT(before, 0) << "cannot read the memory of Linux process " << linuxProcess;
-    // A brush kept a paint adds some 400 KiB; the same paints keeping nothing,
-    // a few KiB at most.
+    // A brush kept a paint adds some 400 KiB; the same paints keeping nothing, a few KiB at most.
     EXPECT_LT(after - before, 100) << "Linux process " << linuxProcess << " held " << before << " KiB before "
                                    << paints << " paints and " << after << " KiB after them: the paints kept objects";
     PostCommand(program, 1);
     EXPECT_EQ(0u, WaitForExit(program));
 }
 
-// A person's paths: the pointer and the keys at the places the window
-// shows, never a message to a handle. So every click goes through
-// hit-testing, z-order, activation and the box's modal loop, and every key
-// through the focus and the program's message loop. Each step first waits
-// for what it needs, then for its effect, and says what it last saw.
+// A person's paths: the pointer and the keys at the places the window shows, never a message to a handle. So every
+// click goes through hit-testing, z-order, activation and the box's modal loop, and every key through the focus and
+// the program's message loop. Each step first waits for what it needs, then for its effect, and says what it last
+// saw.
 enum class Act {
     Radio,          // click radio button `arg`: it turns checked
     Push,           // click push button `arg`: "設定" brings a box, "キャンセル" ends the program
@@ -806,15 +782,15 @@ const PersonRow PersonRows[] = {
     {"cancel", false, {{Act::Radio, 20}, {Act::Push, 1}}, false, "", ""},
     {"alt_f4", false, {{Act::Radio, 20}, {Act::AltKey, VK_F4}}, false, "", ""},
     {"close_box", false, {{Act::Radio, 20}, {Act::CloseBox, 0}}, false, "", ""},
-    // No dialog-style key handling: Enter is no IDOK (id 1, "キャンセル"),
-    // neither on the window nor on a radio button that has the focus.
+    // No dialog-style key handling: Enter is no IDOK (id 1, "キャンセル"), neither on the window nor on a radio button
+    // that has the focus.
     {"keys_do_nothing", false,
      {{Act::WindowKey, VK_RETURN}, {Act::WindowKey, VK_ESCAPE}, {Act::WindowKey, VK_TAB}, {Act::Radio, 21},
       {Act::WindowKey, VK_RETURN}, {Act::WindowKey, VK_ESCAPE}, {Act::WindowKey, VK_TAB}, {Act::Radio, 10},
       {Act::Push, 0}, {Act::BoxKey, VK_RETURN, Saved}},
      true, "QC=off\r\nNW=first", "QC=on\r\nNW=non"},
-    // Nor is there TranslateMessage, so no WM_SYSCHAR: Alt+Space opens no
-    // window menu, and the next click reaches its radio button.
+    // Nor is there TranslateMessage, so no WM_SYSCHAR: Alt+Space opens no window menu, and the next click reaches
+    // its radio button.
     {"alt_space_no_menu", false, {{Act::AltKey, VK_SPACE}, {Act::Radio, 21}, {Act::Push, 1}}, false, "", ""},
 };
 
@@ -849,8 +825,7 @@ POINT MiddleOf(const Program& program, int id)
     return ScreenPoint(program.window, row->x + row->width / 2, row->y + row->height / 2);
 }
 
-// The settings window's control `id` shows at the point, or with id -1 the
-// window itself.
+// The settings window's control `id` shows at the point, or with id -1 the window itself.
 bool ShowsAt(const Program& program, int id, POINT point)
 {
     HWND under = WindowFromPoint(point);
@@ -872,8 +847,8 @@ bool WaitWindowReady(const Program& program, int id, POINT point, std::string& w
     return false;
 }
 
-// Keys go to the foreground window. The program's window takes that place
-// as it opens; if it has not, a click on the bare background gives it.
+// Keys go to the foreground window. The program's window takes that place as it opens; if it has not, a click on the
+// bare background gives it.
 bool WaitWindowForeground(const Program& program, std::string& why)
 {
     const POINT background = ScreenPoint(program.window, 300, 68);
@@ -933,14 +908,12 @@ bool WaitEnded(const Program& program, const char* after, std::string& why)
     return false;
 }
 
-// A click on a push button behind the box: the box keeps the program's
-// input, so nothing happens. The left button pressed on the box's OK next
-// shows when the click has been handled: the program handles its input in
-// order, and OK takes the mouse capture only once the button is down on it.
-// Releasing it closes the box. Not its pushed look: a late report of an
-// earlier pointer move can take the pointer off OK meanwhile. Nor a held
-// key: Wine 10 reads the keyboard from the X server again as the click
-// activates the box, and so releases a key that only SendInput pressed.
+// A click on a push button behind the box: the box keeps the program's input, so nothing happens. The left button
+// pressed on the box's OK next shows when the click has been handled: the program handles its input in order, and OK
+// takes the mouse capture only once the button is down on it. Releasing it closes the box. Not its pushed look: a
+// late report of an earlier pointer move can take the pointer off OK meanwhile. Nor a held key: Wine 10 reads the
+// keyboard from the X server again as the click activates the box, and so releases a key that only SendInput
+// pressed.
 bool ClickBehindBox(const Program& program, const Step& step, std::string& why)
 {
     HWND box = nullptr, ok = nullptr;
@@ -948,8 +921,8 @@ bool ClickBehindBox(const Program& program, const Step& step, std::string& why)
     const POINT point = MiddleOf(program, step.arg);
     RECT boxRect;
     GetWindowRect(box, &boxRect);
-    // The window is disabled under the box: the point may find the window
-    // itself rather than its button, but never the box or another window.
+    // The window is disabled under the box: the point may find the window itself rather than its button, but never
+    // the box or another window.
     if (PtInRect(&boxRect, point) || !(ShowsAt(program, -1, point) || ShowsAt(program, step.arg, point))) {
         why = "push button " + std::to_string(step.arg) + " does not show behind the box; " + Scene(program, point);
         return false;
@@ -1100,13 +1073,10 @@ TEST(SettingsWindow, PointerAndKeysAsAPersonUsesThem)
     }
 }
 
-// Open and untouched, the program waits for input: none of its threads
-// wants a processor. One that repaints without end (a paint that never
-// validates the window) or polls for messages always does. Looked at in
-// Linux's /proc, as Wine tells nothing of another process's threads; and
-// counted as looks that find a thread running or waiting to run, which a
-// loaded machine does not lower as it lowers the processor time a busy
-// program gets.
+// Open and untouched, the program waits for input: none of its threads wants a processor. One that repaints without
+// end (a paint that never validates the window) or polls for messages always does. Looked at in Linux's /proc, as
+// Wine tells nothing of another process's threads; and counted as looks that find a thread running or waiting to
+// run, which a loaded machine does not lower as it lowers the processor time a busy program gets.
 TEST(SettingsWindow, IdlesWhileOpen)
 {
     const std::string folder = EmptyFolder("idle");

@@ -156,16 +156,16 @@ TEST(Readme, NamesEveryValueMessageAndFile)
     }
 }
 
-// The first start as a user goes through it: unblock the zip, extract it,
-// then get past SmartScreen. Each step's first mention is the one read.
+// The first start as a user goes through it: unblock the zip, extract it, then get past SmartScreen. Each
+// step's first mention is the one read.
 TEST(Readme, TellsTheFirstStartInOrder)
 {
     const size_t unblock = Readme.find("\x81\x75\x8b\x96\x89\xc2\x82\xb7\x82\xe9\x81\x76");  // 「許可する」
     const size_t extract = Readme.find("\x81\x75\x82\xb7\x82\xd7\x82\xc4\x93\x57\x8a\x4a\x81\x76");  // 「すべて展開」
     const size_t smartScreen = Readme.find("\x81\x75\x8f\xda\x8d\xd7\x8f\xee\x95\xf1\x81\x76");  // 「詳細情報」
-    EXPECT_LT(unblock, extract) << "unblocking the zip is not told before extracting it";
-    EXPECT_LT(extract, smartScreen) << "extracting the zip is not told before SmartScreen";
-    EXPECT_NE(std::string::npos, smartScreen) << "SmartScreen's way past is missing";
+    EXPECT_TRUE(unblock < extract && extract < smartScreen && smartScreen != std::string::npos)
+        << "not 「許可する」, 「すべて展開」, 「詳細情報」 in this order, but at bytes " << unblock << ", " << extract << ", "
+        << smartScreen;
 }
 
 }  // namespace
