@@ -22,13 +22,6 @@ const PushButtonRow PushButtons[] = {
 };
 
 const char ClassName[] = "SET_first";
-
-// Without a manifest that says otherwise, Windows takes a folder of at most
-// MAX_PATH characters, counted in UTF-16 after it turns the ANSI text into
-// UTF-16. A Japanese character is two bytes in code page 932, so a folder
-// Windows enters can take twice as many bytes; what is longer still, Windows
-// itself refuses.
-const int FolderBytes = 2 * MAX_PATH;
 const char Title[] = "Pyxet.exeの設定を行います。";
 
 bool RegisterSettingsClass(HINSTANCE instance)
@@ -43,6 +36,13 @@ bool RegisterSettingsClass(HINSTANCE instance)
     windowClass.lpszClassName = ClassName;
     return RegisterClassA(&windowClass) != 0;
 }
+
+// Without a manifest that says otherwise, Windows takes a folder of at most
+// MAX_PATH characters, counted in UTF-16 after it turns the ANSI text into
+// UTF-16. A Japanese character is two bytes in code page 932, so a folder
+// Windows enters can take twice as many bytes; what is longer still, Windows
+// itself refuses.
+const int FolderBytes = 2 * MAX_PATH;
 
 // Whether the folder, as the ANSI command line spells it, is the one the
 // user named: a name the code page cannot spell arrives as a look-alike
@@ -64,8 +64,9 @@ void EnterFolderOfCommandLine()
         WorkingFolderEntered = false;
         return;
     }
-    // Checked before this: a folder named only by a look-alike of a blank
-    // (a no-break space) leaves no tail in the ANSI copy.
+    // Checked before this: a folder named only by a look-alike of a blank (a
+    // no-break space; U+3000 or U+2002 on a Western Windows) leaves no tail in
+    // the ANSI copy.
     if (lstrlenA(tail) == 0) return;
     WorkingFolderEntered = SetCurrentDirectoryA(path) != 0;
 }
