@@ -60,7 +60,5 @@ fi
 
 printf '\n== summary (%d s, installing included)\n' $((SECONDS - started))
 printf '  %s\n' "${lines[@]}"
-summary="$passed passed, $failed failed"
-[ "$skipped" -eq 0 ] || summary+=", $skipped skipped"
-echo "$summary"
+echo "$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")"
 [ "$failed" -eq 0 ]

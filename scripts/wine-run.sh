@@ -13,8 +13,8 @@ case ${1:-} in
 --finish) wine_stop && display_stop "$build/xvfb" ;;
 *)
     # win32 (i686): else Wine's garbled failure would be all that CTest shows.
-    [[ $build != *win32 ]] || kernel_runs_32bit ||
-        { echo "this machine's kernel cannot run 32-bit x86 programs: no test of $build can run here" >&2 && exit 1; }
+    why=$([[ $build != *win32 ]] || quick=1 why_no_32bit)
+    [ -z "$why" ] || { echo "$why: no test of $build can run here" >&2 && exit 1; }
     # CTest lists a program's cases before any fixture runs: the prefix is made here then.
     unprivileged_prefix "$build"
     unset DISPLAY
