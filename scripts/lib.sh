@@ -22,7 +22,7 @@ kernel_runs_32bit() {
     rm -f "$probe" && [ "$status" -eq 42 ]
 }
 
-# Installs the Debian packages named that are missing (none: no network).
+# Installs the Debian packages named that are missing (none: no network); apt says how at the end of build/install.log.
 install_missing() {  # PACKAGE...
     local missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS
     for p in "$@"; do
@@ -37,7 +37,7 @@ install_missing() {  # PACKAGE...
     if ! { if [[ "${missing[*]}" == *:i386* ]]; then sudo_if_needed dpkg --add-architecture i386; fi &&
         { sudo_if_needed apt-get update || true; } &&
         sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-    } >"$log" 2>&1; then
+    } >>"$log" 2>&1; then
         tail -n 30 "$log" && echo "the install failed; the whole log is $log" && return 1
     fi
     echo "   installed in $((SECONDS - t0)) s"
