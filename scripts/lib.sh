@@ -112,7 +112,8 @@ export WINEPREFIX=$PYXET_TEMPLATE
 # With the ANSI code page 932, so Shift_JIS bytes pass the A calls unchanged,
 # and no address randomization: that may start the 64-bit loader's heap on
 # Wine's shared user data, and no process starts ("failed to map ...").
-wine_ja() { as_prefix_owner env LC_ALL=ja_JP.UTF-8 setarch -R "$WINELOADER" "$@"; }
+# A test may ask for another code page: PYXET_LC_ALL=C.UTF-8 gives 1252, a Western Windows.
+wine_ja() { as_prefix_owner env LC_ALL="${PYXET_LC_ALL:-ja_JP.UTF-8}" setarch -R "$WINELOADER" "$@"; }
 
 # Wine runs a prefix only for its owner: root's, or the suites' user's.
 as_prefix_owner() {

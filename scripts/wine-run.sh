@@ -19,7 +19,6 @@ case ${1:-} in
     unprivileged_prefix "$build"
     unset DISPLAY
     if [ -s "$build/xvfb/display" ]; then DISPLAY=":$(cat "$build/xvfb/display")" && export DISPLAY; fi
-    # As wine_ja; a test may ask for another code page (C.UTF-8: 1252, a Western Windows).
-    as_prefix_owner env LC_ALL="${PYXET_LC_ALL:-ja_JP.UTF-8}" setarch -R "$WINELOADER" "$@"
+    wine_ja "$@"
     ;;
 esac
