@@ -21,8 +21,7 @@ std::vector<HWND> TopLevelWindowsOf(const Program& program)
     return search.second;
 }
 
-// The program's top-level window of a class, owned by `owner` unless that
-// is nullptr; nullptr if there is none.
+// The program's top-level window of a class, owned by `owner` unless that is nullptr; nullptr if there is none.
 HWND FindWindowOfClass(const Program& program, const char* className, HWND owner)
 {
     for (HWND window : TopLevelWindowsOf(program)) {
@@ -88,9 +87,8 @@ namespace {
 // Waits for the launched program's window with all 13 controls.
 bool WaitForWindow(Program& program, std::string& why)
 {
-    // The program makes its window and all its controls before it first
-    // waits for input, so a window of another class means a wrong one, not
-    // a slow one. Only the first start on a new prefix takes long.
+    // The program makes its window and all its controls before it first waits for input, so a window of another class
+    // means a wrong one, not a slow one. Only the first start on a new prefix takes long.
     enum { Waiting, Ready, Ended, OtherWindow } state = Waiting;
     WaitUntil([&] {
         // One look at all its windows, so that the window cannot appear
@@ -177,10 +175,8 @@ std::string TextOf(HWND window)
 
 namespace {
 
-// A message box's text is its static control with text; its icon, when it
-// has one, a visible static control of the icon type holding an icon. The
-// icon's control id differs between Windows (20) and Wine, so it is found by
-// its type.
+// A message box's text is its static control with text; its icon, when it has one, a visible static control of the icon
+// type holding an icon. The icon's control id differs between Windows (20) and Wine, so it is found by its type.
 void ReadMessageBox(MessageBoxSeen& seen)
 {
     seen.caption = TextOf(seen.box);
@@ -211,8 +207,7 @@ bool WaitForMessageBox(const Program& program, MessageBoxSeen& seen, std::string
 {
     seen = MessageBoxSeen();
     const bool up = WaitUntil([&] {
-        // A dialog turns visible only once WM_INITDIALOG has set its texts
-        // and icon, so everything is read after that.
+        // A dialog turns visible only once WM_INITDIALOG has set its texts and icon, so everything is read after that.
         seen.box = FindWindowOfClass(program, "#32770", anyOwner ? nullptr : program.window);
         if (seen.box == nullptr || !IsWindowVisible(seen.box)) return false;
         ReadMessageBox(seen);
@@ -320,8 +315,7 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 
 namespace {
 
-// Deletes a folder and everything in it. In UTF-16: a test may leave names
-// behind that Shift_JIS cannot spell.
+// Deletes a folder and everything in it. In UTF-16: a test may leave names behind that Shift_JIS cannot spell.
 void RemoveTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW entry;
@@ -349,8 +343,7 @@ std::string FreshFolder(const std::string& name)
     const std::string root = WindowsPath(PYXET_E2E_DIR);
     CreateDirectoryA(root.c_str(), nullptr);
     const std::string folder = root + "\\" + name;
-    // A test leaves its files behind for a look after a failure; the next
-    // run must not see them.
+    // A test leaves its files behind for a look after a failure; the next run must not see them.
     RemoveTree(Wide(folder));
     return CreateDirectoryA(folder.c_str(), nullptr) ? folder : "";
 }
@@ -391,8 +384,7 @@ ClientPixels CaptureScreen(int left, int top, int width, int height)
 
 ClientPixels CaptureClient(HWND window)
 {
-    // The screen, not what the window would draw on request: the window's
-    // own painting is what is tested.
+    // The screen, not what the window would draw on request: the window's own painting is what is tested.
     RECT client;
     GetClientRect(window, &client);
     POINT origin = {0, 0};
@@ -471,9 +463,8 @@ POINT ScreenPoint(HWND window, int clientX, int clientY)
 
 namespace {
 
-// Each event carries the point itself. A program handles the X server's
-// report of an earlier pointer move when it gets to it, and that moves the
-// pointer back; a button event without a place would land there.
+// Each event carries the point itself. A program handles the X server's report of an earlier pointer move when it gets
+// to it, and that moves the pointer back; a button event without a place would land there.
 INPUT MouseInput(POINT screen, DWORD button)
 {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -702,9 +693,12 @@ int RunnableThreadsOf(int linuxProcess)
     return runnable;
 }
 
-long ResidentKiBOf(int linuxProcess)
+long OwnMemoryKiBOf(int linuxProcess)
 {
+    // Its heaps and mappings (RssAnon, RssShmem), without the pages of its files (RssFile): Linux drops and reads
+    // those again as other processes need memory, so a loaded machine moves them by hundreds of KiB.
     const std::string status = ReadBytes(WindowsPath("/proc/" + std::to_string(linuxProcess) + "/status"));
-    const size_t at = status.find("\nVmRSS:");
-    return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 7);
+    const size_t anonymous = status.find("\nRssAnon:"), shared = status.find("\nRssShmem:");
+    if (anonymous == std::string::npos || shared == std::string::npos) return -1;
+    return std::atol(status.c_str() + anonymous + 9) + std::atol(status.c_str() + shared + 10);
 }

@@ -163,5 +163,5 @@ int LinuxProcessOf(const Program& program, std::string& why);
 // cannot be listed.
 int RunnableThreadsOf(int linuxProcess);
 
-// The memory a Linux process holds (its resident set), in KiB; -1 if it cannot be read.
-long ResidentKiBOf(int linuxProcess);
+// The memory a Linux process holds of its own (resident, not pages of files), in KiB; -1 if it cannot be read.
+long OwnMemoryKiBOf(int linuxProcess);

@@ -216,10 +216,9 @@ TEST_F(SettingFile, BytesThatReachNoDiskAreReportedAsFailure)
 }
 
 #ifdef _WIN32
-// Another program holding pyxet.ini open as the save starts. A save keeps
-// other writers out while it writes, so it cannot start while one is in;
-// a reader that lets writers in (a viewer's plain fopen) does not stop it.
-// A failed save leaves the earlier bytes.
+// Another program holding pyxet.ini open as the save starts. A save keeps other writers out while it writes, so it
+// cannot start while one is in; a reader that lets writers in (a viewer's plain fopen) does not stop it. A failed save
+// leaves the earlier bytes.
 struct HeldFileRow {
     const char* name;
     DWORD access, share;
