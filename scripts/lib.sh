@@ -22,12 +22,12 @@ kernel_runs_32bit() {
     rm -f "$probe" && [ "$status" -eq 42 ]
 }
 
+package_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
 # Installs the Debian packages named that are missing (none: no network); apt says how at the end of build/install.log.
 install_missing() {  # PACKAGE...
     local missing=() p log=$PYXET_ROOT/build/install.log t0=$SECONDS
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
+    for p in "$@"; do package_installed "$p" || missing+=("$p"); done
     [ ${#missing[@]} -gt 0 ] || return 0
     mkdir -p "$PYXET_ROOT/build"
     echo "== installing ${#missing[@]} packages from Debian's archive (minutes on a new machine; log: build/install.log):"
@@ -198,7 +198,7 @@ stop_wine_in() {  # DIR...
 why_no_32bit() {
     if ! kernel_runs_32bit; then
         echo "this machine's kernel cannot run 32-bit x86 programs"
-    elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'ok installed'; then
+    elif ! package_installed wine32:i386; then
         echo "32-bit Wine (wine32:i386) could not be installed from Debian's archive (build/install.log)"
     elif [ -z "${quick:-}" ] && { ! wine_prefix || ! wine_ja 'C:\windows\syswow64\hostname.exe' >"$PYXET_ROOT/build/wine32-check.log" 2>&1; }; then
         echo "Wine did not start a 32-bit program (build/wine32-check.log)"
