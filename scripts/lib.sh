@@ -54,9 +54,10 @@ ensure_packages() {  # run|test
         "$PYXET_ROOT/scripts/packages.txt") || return 1
     # On its own: where the archive cannot give it, why_no_32bit says so and the win32 suite is skipped.
     ! kernel_runs_32bit || install_missing wine32:i386 || echo "== without 32-bit Wine the win32 suite will be skipped"
-    locale -a 2>/dev/null | grep -qx 'ja_JP.utf8' && return 0
-    echo "== generating the ja_JP.UTF-8 locale"
-    sudo_if_needed localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    local name && for name in ja_JP $([ "$1" = run ] || echo hi_IN); do  # hi_IN: the tests' code page 65001
+        locale -a 2>/dev/null | grep -qx "$name.utf8" && continue
+        echo "== generating the $name.UTF-8 locale" && sudo_if_needed localedef -i "$name" -f UTF-8 "$name.UTF-8"
+    done
 }
 
 # Configures and builds PRESET of the current folder into DIR (build/PRESET if

@@ -37,12 +37,13 @@ bool RegisterSettingsClass(HINSTANCE instance)
     return RegisterClassA(&windowClass) != 0;
 }
 
-// Without a manifest that says otherwise, Windows takes a folder of at most
-// MAX_PATH characters, counted in UTF-16 after it turns the ANSI text into
-// UTF-16. A Japanese character is two bytes in code page 932, so a folder
-// Windows enters can take twice as many bytes; what is longer still, Windows
-// itself refuses.
-const int FolderBytes = 2 * MAX_PATH;
+// Windows enters a folder of at most MAX_PATH - 2 characters (Wine: 260),
+// counted in UTF-16 once it has turned the ANSI text into UTF-16. No ANSI
+// code page takes more than three bytes for one UTF-16 unit: UTF-8, Windows'
+// "Unicode UTF-8" option, spells a Japanese character in three (code page
+// 932 in two). So every folder Windows enters fits here with its NUL; what
+// is longer, Windows itself refuses.
+const int FolderBytes = 3 * MAX_PATH + 1;
 
 // Whether the folder, as the ANSI command line spells it, is the one the
 // user named: a name the code page cannot spell arrives as a look-alike

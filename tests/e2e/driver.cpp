@@ -283,6 +283,14 @@ std::wstring Wide(const std::string& ansi)
     return wide;
 }
 
+std::string Ansi(const std::wstring& wide)
+{
+    std::string ansi(wide.size() * 3, '\0');  // UTF-8, the widest, takes three bytes a unit
+    ansi.resize(size_t(WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &ansi[0], int(ansi.size()),
+                                           nullptr, nullptr)));
+    return ansi;
+}
+
 bool FileExists(const std::string& path) { return FileExists(Wide(path)); }
 
 bool FileExists(const std::wstring& path)

@@ -90,8 +90,9 @@ DWORD WaitForExit(const Program& program);
 // Whether the process is still running after `ms` milliseconds.
 bool StillRunningAfter(const Program& program, DWORD ms);
 
-// UTF-16 from this process's ANSI code page (932: Shift_JIS).
+// UTF-16 from this process's ANSI code page (932: Shift_JIS), and back, with Windows' best-fit look-alikes and "?".
 std::wstring Wide(const std::string& ansi);
+std::string Ansi(const std::wstring& wide);
 
 // Bytes of a file, and whether it exists; paths in Shift_JIS or in UTF-16.
 bool FileExists(const std::string& path);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -206,11 +207,19 @@ TEST_F(SettingFile, FolderNamedLikeTheFileFailsAndIsLeftAlone)
 }
 
 // A full disk refuses the bytes; a device that takes them but keeps none
-// (/dev/null) refuses only the flush to the disk.
+// (/dev/null) refuses only the flush to the disk: there a plain open, write
+// and fflush succeed, as the row first shows.
 TEST_F(SettingFile, BytesThatReachNoDiskAreReportedAsFailure)
 {
     for (const char* folder : {PYXET_FULL_DISK_DIR, PYXET_NO_DISK_DIR}) {
         fs::current_path(folder);
+        if (folder == std::string(PYXET_NO_DISK_DIR)) {
+            FILE* plain = fopen("pyxet.ini", "wb");
+            ASSERT_NE(nullptr, plain) << "cannot open pyxet.ini in " << folder;
+            const bool cached = fputs("eof!\r\n", plain) >= 0 && fflush(plain) == 0;
+            fclose(plain);
+            ASSERT_TRUE(cached) << "a plain write and fflush already fail in " << folder << ": the flush is not proven";
+        }
         EXPECT_FALSE(SaveSettingFile()) << "nothing reached the disk in " << folder << ", yet the save reported success";
     }
 }
