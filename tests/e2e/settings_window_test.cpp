@@ -562,8 +562,8 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
     };
     const auto pass = std::find_if(std::begin(passes), std::end(passes), [&](auto& p) { return p.locale == locale; });
     ASSERT_NE(std::end(passes), pass) << "no rows for the locale " << locale;
-    ASSERT_EQ(pass->codePage, GetACP()) << "the locale " << locale << " did not give Wine its ANSI code page: is it "
-                                        << "generated (locale -a)?";
+    ASSERT_EQ(pass->codePage, GetACP()) << "Wine did not take the locale " << locale
+                                        << ": its ANSI code page is not the one these rows are for";
     // The boxes' Shift_JIS texts, as this code page shows them and reads them back.
     const std::string saved = Ansi(Wide(SavedBytes)), failed = Ansi(Wide(FailedBytes));
     ASSERT_NE(saved, failed) << "in code page " << GetACP() << " the two boxes read alike";
