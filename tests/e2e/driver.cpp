@@ -321,30 +321,26 @@ void WriteBytes(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
-namespace {
-
-// Deletes a folder and everything in it. In UTF-16: a test may leave names behind that Shift_JIS cannot spell.
-void RemoveTree(const std::wstring& folder)
+// In UTF-16 and through "\\?\": a test may leave names behind that Shift_JIS cannot spell, deeper than Windows enters.
+std::vector<std::wstring> FilesBelow(const std::wstring& folder, bool remove)
 {
+    std::vector<std::wstring> files;
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
+    HANDLE find = FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &entry);
+    for (BOOL found = find != INVALID_HANDLE_VALUE; found; found = FindNextFileW(find, &entry)) {
+        const std::wstring name = entry.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const std::wstring& file : FilesBelow(path, remove)) files.push_back(file);
+        } else {
+            files.push_back(path);
+            if (remove) DeleteFileW((L"\\\\?\\" + path).c_str());
+        }
     }
-    RemoveDirectoryW(folder.c_str());
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    if (remove) RemoveDirectoryW((L"\\\\?\\" + folder).c_str());
+    return files;
 }
-
-}  // namespace
 
 std::string FreshFolder(const std::string& name)
 {
@@ -352,7 +348,7 @@ std::string FreshFolder(const std::string& name)
     CreateDirectoryA(root.c_str(), nullptr);
     const std::string folder = root + "\\" + name;
     // A test leaves its files behind for a look after a failure; the next run must not see them.
-    RemoveTree(Wide(folder));
+    FilesBelow(Wide(folder), true);
     return CreateDirectoryA(folder.c_str(), nullptr) ? folder : "";
 }
 

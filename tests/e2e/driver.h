@@ -101,6 +101,9 @@ std::string ReadBytes(const std::string& path);
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// Every file below a folder, and with `remove` deleted, folders and all.
+std::vector<std::wstring> FilesBelow(const std::wstring& folder, bool remove = false);
+
 // A fresh, empty folder for one test, below the e2e scratch folder: what an earlier run left there is removed first.
 // Returns "" if it cannot be made empty. `name` may hold Shift_JIS bytes.
 std::string FreshFolder(const std::string& name);

@@ -170,39 +170,32 @@ TEST(SettingsWindow, MatchesTheDesign)
     EXPECT_EQ(0u, WaitForExit(program));
 }
 
-TEST(SettingsWindow, SaveWithoutChangesWritesTheDefaults)
-{
-    const std::string folder = EmptyFolder("defaults");
-    Program program;
-    LAUNCH(program, CommandLineWithTail(folder), folder);
-    SaveAndExpectBox(program, SavedBytes);
-    EXPECT_EQ(0u, WaitForExit(program));
-    EXPECT_EQ(GoldenFile(), ReadBytes(folder + "\\pyxet.ini"));
-}
+// "設定" writes the buttons checked: with none clicked the defaults, and every value reaches its line.
+struct SaveRow {
+    const char* name;
+    std::vector<int> clicks;
+    const char *from, *to;  // the file written: the default one with `from` turned into `to`
+};
+
+const SaveRow SaveRows[] = {
+    {"defaults", {}, "", ""},
+    {"always_open_and_show", {20, 30}, "NW=first\r\nTitle=quick\r\n", "NW=all\r\nTitle=all\r\n"},
+    {"every_other_choice", {10, 21, 40, 50}, "QC=off\r\nNW=first\r\nTitle=quick\r\nMovie=off\r\nPrintP=off\r\n",
+     "QC=on\r\nNW=non\r\nTitle=quick\r\nMovie=on\r\nPrintP=on\r\n"},
+};
 
 TEST(SettingsWindow, SaveWritesTheCheckedChoices)
 {
-    const std::string folder = EmptyFolder("choices");
-    Program program;
-    LAUNCH(program, CommandLineWithTail(folder), folder);
-    ClickRadio(program, 20);  // 常に開く。
-    ClickRadio(program, 30);  // 表示する。
-    SaveAndExpectBox(program, SavedBytes);
-    EXPECT_EQ(0u, WaitForExit(program));
-    EXPECT_EQ(FileWith("NW=first\r\nTitle=quick\r\n", "NW=all\r\nTitle=all\r\n"), ReadBytes(folder + "\\pyxet.ini"));
-}
-
-TEST(SettingsWindow, EveryOtherChoiceReachesTheFile)
-{
-    const std::string folder = EmptyFolder("others");
-    Program program;
-    LAUNCH(program, CommandLineWithTail(folder), folder);
-    for (int id : {10, 21, 40, 50}) ClickRadio(program, id);
-    SaveAndExpectBox(program, SavedBytes);
-    EXPECT_EQ(0u, WaitForExit(program));
-    EXPECT_EQ(FileWith("QC=off\r\nNW=first\r\nTitle=quick\r\nMovie=off\r\nPrintP=off\r\n",
-                       "QC=on\r\nNW=non\r\nTitle=quick\r\nMovie=on\r\nPrintP=on\r\n"),
-              ReadBytes(folder + "\\pyxet.ini"));
+    for (const SaveRow& row : SaveRows) {
+        SCOPED_TRACE(row.name);
+        const std::string folder = EmptyFolder(std::string("save_") + row.name);
+        Program program;
+        LAUNCH(program, CommandLineWithTail(folder), folder);
+        for (int id : row.clicks) ClickRadio(program, id);
+        SaveAndExpectBox(program, SavedBytes);
+        EXPECT_EQ(0u, WaitForExit(program));
+        EXPECT_EQ(FileWith(row.from, row.to), ReadBytes(folder + "\\pyxet.ini"));
+    }
 }
 
 TEST(SettingsWindow, EachClickChangesOnlyItsOwnGroupAndWritesNothing)
@@ -230,39 +223,6 @@ TEST(SettingsWindow, EachClickChangesOnlyItsOwnGroupAndWritesNothing)
     PostCommand(program, 1);
     EXPECT_EQ(0u, WaitForExit(program));
     EXPECT_FALSE(FileExists(folder + "\\pyxet.ini"));
-}
-
-struct QuitRow {
-    const char* name;
-    bool earlierFile;
-    void (*quit)(const Program&);
-};
-
-const QuitRow QuitRows[] = {
-    {"cancel", false, [](const Program& p) { PostCommand(p, 1); }},
-    {"cancel_over_file", true, [](const Program& p) { PostCommand(p, 1); }},
-    {"close_box", false, [](const Program& p) { PostMessageA(p.window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-    {"close_box_over_file", true, [](const Program& p) { PostMessageA(p.window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-};
-
-TEST(SettingsWindow, CancelAndCloseBoxWriteNothing)
-{
-    for (const QuitRow& row : QuitRows) {
-        SCOPED_TRACE(row.name);
-        const std::string folder = EmptyFolder(std::string("quit_") + row.name);
-        const std::string file = folder + "\\pyxet.ini";
-        if (row.earlierFile) WriteBytes(file, "earlier\r\n");
-        Program program;
-        LAUNCH(program, CommandLineWithTail(folder), folder);
-        ClickRadio(program, 20);
-        row.quit(program);
-        EXPECT_EQ(0u, WaitForExit(program));
-        if (row.earlierFile) {
-            EXPECT_EQ("earlier\r\n", ReadBytes(file));
-        } else {
-            EXPECT_FALSE(FileExists(file));
-        }
-    }
 }
 
 // What may stand in a save's way: a folder named pyxet.ini, another program holding the file, a read-only file, a
@@ -350,18 +310,6 @@ TEST(SettingsWindow, SaveWithSomethingInTheWay)
     }
 }
 
-// The last bytes of a file, in hex, for a failure message.
-std::string TailInHex(const std::string& bytes)
-{
-    std::string hex;
-    char byte[4];
-    for (size_t i = bytes.size() < 12 ? 0 : bytes.size() - 12; i < bytes.size(); ++i) {
-        snprintf(byte, sizeof byte, " %02x", unsigned(static_cast<unsigned char>(bytes[i])));
-        hex += byte;
-    }
-    return hex;
-}
-
 // Two copies of the program open on one folder with other choices, "設定" pressed in both at once. Each save either
 // writes its whole file or shows the failure box, and the file is always the whole file of a copy that said it
 // saved. Round after round until two saves collide (one fails), at most 30 rounds or 90 s; the copy that failed then
@@ -401,7 +349,8 @@ TEST(SettingsWindow, TwoCopiesSavingAtOnceLeaveOneWholeFile)
         EXPECT_TRUE((saved[0] && written == wanted[0]) || (saved[1] && written == wanted[1]))
             << "copies 0 and 1 said " << (saved[0] ? "saved" : "failed") << " and " << (saved[1] ? "saved" : "failed")
             << ", but pyxet.ini is " << written.size() << " bytes that are neither's whole file (" << wanted[0].size()
-            << " and " << wanted[1].size() << " bytes); it ends in" << TailInHex(written);
+            << " and " << wanted[1].size() << " bytes); it ends in "
+            << testing::PrintToString(written.substr(written.size() < 12 ? 0 : written.size() - 12));
         for (int i = 0; i < 2; ++i) {
             ASSERT_TRUE(DismissMessageBox(seen[i].box, why)) << why;
             if (saved[i]) continue;
@@ -489,87 +438,47 @@ const CommandLineRow Utf8CodePageRows[] = {
 template <size_t N>
 std::vector<CommandLineRow> Rows(const CommandLineRow (&table)[N]) { return {table, table + N}; }
 
-// CTest runs the test once a locale (PYXET_LC_ALL; none: ja_JP.UTF-8), each giving Wine its ANSI code page.
-struct CodePagePass {
-    const char* locale;
-    UINT codePage;
-    std::vector<CommandLineRow> rows;
-};
-
 // The names of deep folders: 表示設定フォルダ, whose 表 is 95 5C in Shift_JIS, a trail byte that reads as a backslash.
 const wchar_t DeepName[] = L"\u8868\u793a\u8a2d\u5b9a\u30d5\u30a9\u30eb\u30c0";
 
-// A folder exactly `length` characters long below `base`, of nested folders named from DeepName, all made (through
-// "\\?\": longer than Windows enters too); "" if one cannot be made.
-std::wstring MadeDeepFolder(const std::wstring& base, size_t length)
-{
-    std::wstring path = base;
-    while (path.size() + 1 < length) {
-        size_t letters = std::min<size_t>(8, length - path.size() - 1);
-        if (length - path.size() - 1 - letters == 1) --letters;  // room for the next folder's "\" and letter
-        path += L"\\" + std::wstring(DeepName, letters);
-        if (!CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return L"";
-    }
-    return path.size() == length ? path : L"";
-}
-
-// The deepest folder below `base` that SetCurrentDirectoryA enters in this code page, as the program calls it,
-// found one character at a time; "" if it enters all of them up to 3 * MAX_PATH characters, or one cannot be made.
-std::wstring DeepestEntered(const std::wstring& base)
+// The deepest folder below `base` that SetCurrentDirectoryA enters in this code page, as the program calls it, found a
+// character at a time; with `deeper`, the one a character longer that it refuses. Nested folders of up to eight
+// letters of DeepName, made through "\\?\" (deeper than Windows enters); "" if one cannot be made or there is no edge.
+std::wstring EdgeFolder(const std::wstring& base, bool deeper)
 {
     wchar_t saved[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, saved);
-    std::wstring entered;
-    for (size_t length = base.size() + 2; length < 3 * MAX_PATH; ++length) {
-        const std::wstring folder = MadeDeepFolder(base, length);
-        if (folder.empty()) return L"";
-        if (!SetCurrentDirectoryA(Ansi(folder).c_str())) break;
-        entered = folder;
+    std::wstring entered, path;
+    for (size_t length = base.size() + 2; length < 3 * MAX_PATH && path.size() == entered.size(); ++length) {
+        for (path = base; path.size() + 1 < length;) {
+            const size_t left = length - path.size() - 1;  // a last letter never stands alone after a "\"
+            path += L"\\" + std::wstring(DeepName, left == 9 ? 7 : std::min<size_t>(8, left));
+            const bool made = CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
+            if (!made && GetLastError() != ERROR_ALREADY_EXISTS) return L"";
+        }
+        if (SetCurrentDirectoryA(Ansi(path).c_str())) entered = path;
     }
     SetCurrentDirectoryW(saved);
-    return entered.size() + 1 < 3 * MAX_PATH ? entered : L"";
-}
-
-// Every pyxet.ini below a folder.
-std::vector<std::wstring> SavedFilesBelow(const std::wstring& folder)
-{
-    std::vector<std::wstring> found;
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return found;
-    do {
-        const std::wstring name = entry.cFileName, path = folder + L"\\" + name;
-        if (name == L"." || name == L"..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            for (const std::wstring& file : SavedFilesBelow(path)) found.push_back(file);
-        } else if (name == L"pyxet.ini") {
-            found.push_back(path);
-        }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    return found;
+    return path.size() != entered.size() + 1 || entered.empty() ? L"" : deeper ? path : entered;
 }
 
 TEST(SettingsWindow, CommandLineNamesTheFolder)
 {
+    // CTest runs this once a locale (PYXET_LC_ALL; none: ja_JP.UTF-8), each with its ANSI code page and rows.
     char asked[64] = "";
     GetEnvironmentVariableA("PYXET_LC_ALL", asked, sizeof asked);
     const std::string locale = *asked != '\0' ? asked : "ja_JP.UTF-8";
-    const CodePagePass passes[] = {
-        {"ja_JP.UTF-8", 932, Rows(CommandLineRows)},
-        {"C.UTF-8", 1252, Rows(WesternCodePageRows)},
-        {"hi_IN.UTF-8", 65001, Rows(Utf8CodePageRows)},
-    };
-    const auto pass = std::find_if(std::begin(passes), std::end(passes), [&](auto& p) { return p.locale == locale; });
-    ASSERT_NE(std::end(passes), pass) << "no rows for the locale " << locale;
-    ASSERT_EQ(pass->codePage, GetACP()) << "Wine did not take the locale " << locale
-                                        << ": its ANSI code page is not the one these rows are for";
+    const UINT codePage = locale == "C.UTF-8" ? 1252 : locale == "hi_IN.UTF-8" ? 65001 : 932;
+    ASSERT_EQ(codePage, GetACP()) << "Wine did not take the locale " << locale
+                                  << ": its ANSI code page is not the one these rows are for";
     // The boxes' Shift_JIS texts, as this code page shows them and reads them back.
     const std::string saved = Ansi(Wide(SavedBytes)), failed = Ansi(Wide(FailedBytes));
     ASSERT_NE(saved, failed) << "in code page " << GetACP() << " the two boxes read alike";
-    for (const CommandLineRow& row : pass->rows) {
+    for (const CommandLineRow& row : codePage == 932    ? Rows(CommandLineRows)
+                                     : codePage == 1252 ? Rows(WesternCodePageRows)
+                                                        : Rows(Utf8CodePageRows)) {
         SCOPED_TRACE(row.name);
-        const std::string base = EmptyFolder("cmd" + std::to_string(pass->codePage) + "_" + row.name);
+        const std::string base = EmptyFolder("cmd" + std::to_string(codePage) + "_" + row.name);
         const std::string start = base + "\\start";
         CreateDirectoryA(start.c_str(), nullptr);
         std::string target = base;
@@ -580,15 +489,10 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
         }
         if (row.longName != 0) target = base + "\\" + std::string(row.longName, 'x');
         if (row.edge != Edge::None) {
-            const std::wstring deepest = DeepestEntered(Wide(base));
-            ASSERT_NE(L"", deepest) << "no deepest folder that SetCurrentDirectoryA enters below " << base;
-            const std::wstring folder = row.edge == Edge::Deepest ? deepest : MadeDeepFolder(Wide(base), deepest.size() + 1);
-            ASSERT_NE(L"", folder) << "could not make a folder a character longer than the deepest";
-            ASSERT_TRUE(row.edge == Edge::Deepest || !SetCurrentDirectoryA(Ansi(folder).c_str()))
-                << "SetCurrentDirectoryA enters a folder a character longer than the deepest";
+            const std::wstring folder = EdgeFolder(Wide(base), row.edge == Edge::OneDeeper);
+            ASSERT_NE(L"", folder) << "no edge of the folders that SetCurrentDirectoryA enters below " << base;
             target = Ansi(folder);
-            std::cout << row.name << ": " << folder.size() << " characters, " << target.size() << " bytes in code page "
-                      << GetACP() << "\n";
+            std::cout << row.name << ": " << folder.size() << " characters, " << target.size() << " bytes\n";
         }
         const bool bareName = row.wideName != nullptr && *row.tail == '\0';
         std::wstring wideTarget = row.edge != Edge::None ? Wide(target) : Wide(bareName ? start : target);
@@ -628,7 +532,7 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
             EXPECT_EQ(0u, WaitForExit(program));
         }
         // Nowhere else: not in the start folder, a look-alike, or a folder around the one named.
-        EXPECT_EQ(expectedFiles, SavedFilesBelow(Wide(base)));
+        EXPECT_EQ(expectedFiles, FilesBelow(Wide(base)));
     }
 }
 
@@ -862,9 +766,12 @@ struct Step {
     const std::string* boxText = nullptr;  // for the steps on a box: the text it must show
 };
 
+// What pyxet.ini is at start: nothing, a folder (saves fail until Unblock), or an earlier file that must stay.
+enum class AtStart { Nothing, Folder, File };
+
 struct PersonRow {
     const char* name;
-    bool blocked;  // a folder named pyxet.ini at start: saves fail until Unblock
+    AtStart atStart;
     std::vector<Step> steps;
     bool writes;               // else no pyxet.ini at the end
     const char *from, *to;     // the file written: the default one with `from` turned into `to`
@@ -874,38 +781,40 @@ const std::string* const Saved = &SavedBytes;
 const std::string* const Failed = &FailedBytes;
 
 const PersonRow PersonRows[] = {
-    {"five_radios_save_enter", false,
+    {"five_radios_save_enter", AtStart::Nothing,
      {{Act::Radio, 10}, {Act::Radio, 21}, {Act::Radio, 30}, {Act::Radio, 40}, {Act::Radio, 50}, {Act::Push, 0},
       {Act::BoxKey, VK_RETURN, Saved}},
      true, "QC=off\r\nNW=first\r\nTitle=quick\r\nMovie=off\r\nPrintP=off\r\n",
      "QC=on\r\nNW=non\r\nTitle=all\r\nMovie=on\r\nPrintP=on\r\n"},
-    {"save_space", false, {{Act::Radio, 20}, {Act::Push, 0}, {Act::BoxKey, VK_SPACE, Saved}},
+    {"save_space", AtStart::Nothing, {{Act::Radio, 20}, {Act::Push, 0}, {Act::BoxKey, VK_SPACE, Saved}},
      true, "NW=first", "NW=all"},
-    {"save_click_ok", false, {{Act::Radio, 40}, {Act::Push, 0}, {Act::BoxClickOk, 0, Saved}},
+    {"save_click_ok", AtStart::Nothing, {{Act::Radio, 40}, {Act::Push, 0}, {Act::BoxClickOk, 0, Saved}},
      true, "Movie=off", "Movie=on"},
-    {"cancel_behind_saved_box", false, {{Act::Radio, 50}, {Act::Push, 0}, {Act::PushBehindBox, 1, Saved}},
+    {"cancel_behind_saved_box", AtStart::Nothing, {{Act::Radio, 50}, {Act::Push, 0}, {Act::PushBehindBox, 1, Saved}},
      true, "PrintP=off", "PrintP=on"},
     // A failed save, its cause removed, and a second click that saves.
-    {"cancel_behind_failed_box_retry", true,
+    {"cancel_behind_failed_box_retry", AtStart::Folder,
      {{Act::Radio, 20}, {Act::Push, 0}, {Act::PushBehindBox, 1, Failed}, {Act::Unblock, 0}, {Act::Push, 0},
       {Act::BoxKey, VK_RETURN, Saved}},
      true, "NW=first", "NW=all"},
-    {"save_behind_failed_box_cancel", true,
+    {"save_behind_failed_box_cancel", AtStart::Folder,
      {{Act::Radio, 20}, {Act::Push, 0}, {Act::PushBehindBox, 0, Failed}, {Act::Unblock, 0}, {Act::Push, 1}},
      false, "", ""},
-    {"cancel", false, {{Act::Radio, 20}, {Act::Push, 1}}, false, "", ""},
-    {"alt_f4", false, {{Act::Radio, 20}, {Act::AltKey, VK_F4}}, false, "", ""},
-    {"close_box", false, {{Act::Radio, 20}, {Act::CloseBox, 0}}, false, "", ""},
+    {"cancel", AtStart::Nothing, {{Act::Radio, 20}, {Act::Push, 1}}, false, "", ""},
+    {"cancel_over_file", AtStart::File, {{Act::Radio, 20}, {Act::Push, 1}}, false, "", ""},
+    {"alt_f4", AtStart::Nothing, {{Act::Radio, 20}, {Act::AltKey, VK_F4}}, false, "", ""},
+    {"close_box", AtStart::Nothing, {{Act::Radio, 20}, {Act::CloseBox, 0}}, false, "", ""},
+    {"close_box_over_file", AtStart::File, {{Act::Radio, 20}, {Act::CloseBox, 0}}, false, "", ""},
     // No dialog-style key handling: Enter is no IDOK (id 1, "キャンセル"), neither on the window nor on a radio button
     // that has the focus.
-    {"keys_do_nothing", false,
+    {"keys_do_nothing", AtStart::Nothing,
      {{Act::WindowKey, VK_RETURN}, {Act::WindowKey, VK_ESCAPE}, {Act::WindowKey, VK_TAB}, {Act::Radio, 21},
       {Act::WindowKey, VK_RETURN}, {Act::WindowKey, VK_ESCAPE}, {Act::WindowKey, VK_TAB}, {Act::Radio, 10},
       {Act::Push, 0}, {Act::BoxKey, VK_RETURN, Saved}},
      true, "QC=off\r\nNW=first", "QC=on\r\nNW=non"},
     // Nor is there TranslateMessage, so no WM_SYSCHAR: Alt+Space opens no window menu, and the next click reaches
     // its radio button.
-    {"alt_space_no_menu", false, {{Act::AltKey, VK_SPACE}, {Act::Radio, 21}, {Act::Push, 1}}, false, "", ""},
+    {"alt_space_no_menu", AtStart::Nothing, {{Act::AltKey, VK_SPACE}, {Act::Radio, 21}, {Act::Push, 1}}, false, "", ""},
 };
 
 bool Ended(const Program& program) { return WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0; }
@@ -1165,9 +1074,8 @@ TEST(SettingsWindow, PointerAndKeysAsAPersonUsesThem)
         SCOPED_TRACE(row.name);
         const std::string folder = EmptyFolder(std::string("person_") + row.name);
         const std::string file = folder + "\\pyxet.ini";
-        if (row.blocked) {
-            ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
-        }
+        ASSERT_TRUE(row.atStart != AtStart::Folder || CreateDirectoryA(file.c_str(), nullptr));
+        if (row.atStart == AtStart::File) WriteBytes(file, "earlier\r\n");
         Program program;
         LAUNCH(program, CommandLineWithTail(folder), folder);
         bool stepsDone = true;
@@ -1180,6 +1088,8 @@ TEST(SettingsWindow, PointerAndKeysAsAPersonUsesThem)
         EXPECT_EQ(0u, WaitForExit(program));
         if (row.writes) {
             EXPECT_EQ(FileWith(row.from, row.to), ReadBytes(file));
+        } else if (row.atStart == AtStart::File) {
+            EXPECT_EQ("earlier\r\n", ReadBytes(file)) << "the earlier pyxet.ini was written over";
         } else {
             EXPECT_FALSE(FileExists(file)) << "a pyxet.ini was written";
         }
