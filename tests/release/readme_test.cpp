@@ -64,7 +64,7 @@ TEST(Readme, NamesEveryValueMessageAndFile)
         u8"システム ロケールが日本語でないとき", u8"Unicode UTF-8 を使用", u8"「言語と地域」",
         u8"「管理」タブの「システム ロケールの変更」", u8"管理者の権限",
         // A command-line folder the code page cannot spell fails the save, and what to do then.
-        u8"Windows の日本語のコードページ\r\n  （932）にない文字", u8"フォルダーの名前を変えるか、別のフォルダーを指定して",
+        u8"Windows の日本語のコードページ（932）にない\r\n  文字", u8"別のフォルダーを指定して",
         // The folder is entered once, at start: its causes need a restart; Windows' limit, and Wine's.
         u8"「キャンセル」で終了し、直してからもう一度起動して", u8"Windows の上限の 258 文字より長い",
         u8"MAX_PATH − 2 の 258 文字まで（Wine では 260 文字まで）",
@@ -80,15 +80,15 @@ TEST(Readme, NamesEveryValueMessageAndFile)
         // Where a folder-less start writes, and a folder named instead.
         "SettingPyxet.exe C:\\Tools\\Pyxet\r\n", u8"「作業フォルダー」", u8"「リンク先」", u8"別の名前でコピー",
         // What the zip holds, what it needs, and honestly where it was tried.
-        u8"■ ファイル構成", u8"Pyxet Ver5.50", u8"Pyxet.exe は、この zip", u8"■ 動作環境と制限", "Windows 10",
-        "Windows 11", u8"Windows では確認していません。", u8"高解像度の画面", u8"Windows on Arm（Arm 版の Windows）：未確認",
+        u8"■ ファイル構成", u8"Pyxet Ver5.50", u8"Pyxet.exe は含まれていません", u8"■ 動作環境と制限", "Windows 10",
+        "Windows 11", u8"Windows では確認していません。", u8"125% などの画面と Arm 版の Windows では、未確認",
         u8"マウスで行います",
         // An unsigned download, Smart App Control, which has no way past, and the download mark's prompt on a share.
         u8"デジタル署名", u8"青いウィンドウ", u8"「スマート アプリ コントロール」", u8"「アプリ\r\n  & ブラウザー コントロール」",
         u8"「開いているファイル - セキュリティの警告」", u8"ネットワーク上の共有フォルダー", u8"PC が保護されました",
         u8"「プロパティ」",
         // The licence by name and holder, and no warranty.
-        u8"■ 著作権・免責", u8"MIT License", u8"Copyright (c) 2026 the SettingPyxet authors", u8"作者は責任を",
+        u8"■ 著作権・免責", u8"MIT License", u8"Copyright (c) 2026 the SettingPyxet authors", u8"無保証です",
         // The history, with a dated entry for this version and the first.
         u8"■ 履歴", "\r\n" PYXET_VERSION u8"（20", u8"片方が書き込んでいる間", u8"\r\n1.0.0（2026/12/07）\r\n・",
     };
@@ -105,10 +105,10 @@ TEST(Readme, TellsTheWayToASavedFileInOrder)
         u8"「許可する」",                               // unblock the zip
         u8"「すべて展開」",                             // extract it
         "certutil -hashfile SettingPyxet.exe SHA256",   // check the program where it now is
-        u8"を、Pyxet.exe と同じフォルダー",             // place it beside Pyxet.exe
+        u8"を、「Pyxet」（Pyxet.exe）と同じ",            // place it beside Pyxet.exe
         u8"「SettingPyxet」をダブルクリック",           // run it
         u8"「詳細情報」", u8"「実行」",                 // past SmartScreen
-        u8"変えたくない項目も含めてすべて選び",         // choose all five, every time
+        u8"五つの項目すべてで、使いたいほうを確かめて選び",  // choose all five, every time
         u8"「設定」",
     };
     size_t previous = 0;
