@@ -384,7 +384,7 @@ struct CommandLineRow {
     Edge edge = Edge::None;
 };
 
-// Explorer's deepest folders and one a character deeper, named both ways.
+// The deepest folder of Japanese names that Windows enters, and one a character deeper, named in ANSI and in UTF-16.
 #define EDGE_ROWS                                                                                  \
     {"deepest_japanese", "", "%s", true, true, 0, nullptr, nullptr, nullptr, Edge::Deepest},       \
     {"utf16_deepest_japanese", "", "\"%s\"", true, true, 0, L"", nullptr, nullptr, Edge::Deepest}, \
