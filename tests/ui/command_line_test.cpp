@@ -111,15 +111,15 @@ TEST(FolderArrivedExactly, ComparesTheFolderCodeUnitForCodeUnit)
 }
 
 // The folder goes into a buffer as long as a working directory may be in
-// bytes (260 characters, two bytes each in Shift_JIS); one that does not fit
-// is refused whole, and nothing past the buffer is touched.
+// bytes with its NUL (260 characters, up to three bytes each in UTF-8); one
+// that does not fit is refused whole, and nothing past the buffer is touched.
 TEST(CopyFolder, RefusesAFolderLongerThanTheBuffer)
 {
     struct Row { size_t length; bool fits; };
-    const Row rows[] = {{0, true}, {1, true}, {260, true}, {519, true}, {520, false}, {521, false}, {1200, false}};
+    const Row rows[] = {{0, true}, {1, true}, {260, true}, {780, true}, {781, false}, {782, false}, {1200, false}};
     for (const Row& row : rows) {
         const std::string folder(row.length, 'a');
-        char path[520];  // 2 * MAX_PATH, on the stack as in the program
+        char path[781];  // 3 * MAX_PATH + 1, on the stack as in the program
         std::memset(path, 'x', sizeof path);
         EXPECT_EQ(row.fits, CopyFolder({folder.data(), folder.size()}, path, sizeof path)) << row.length;
         if (row.fits) {
