@@ -96,7 +96,7 @@ ctest_failures_told() {  # LOG: what each failed test printed, then CTest's list
 # number, added once it is known. DIR keeps the number, the file, the pid.
 display_start() {  # DIR
     local cookie && cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
-    mkdir -p "$1" && rm -f "$1/display" "$1/auth" && xauth -q -f "$1/auth" add :0 . "$cookie" || return 1
+    mkdir -p "$1" && rm -f "$1/display" && : >"$1/auth" && xauth -q -f "$1/auth" add :0 . "$cookie" || return 1
     setsid Xvfb -displayfd 3 -auth "$1/auth" -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" </dev/null >/dev/null 2>&1 &
     echo $! >"$1/pid"
     for _ in $(seq 100); do
