@@ -6,7 +6,6 @@ PYXET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PYXET_TEMPLATE=$PYXET_ROOT/build/wineprefix            # made once, copied for every use
 PYXET_PREFIX_MADE=.pyxet-prefix-v3                      # in a prefix once it is complete
 PYXET_WINE_LOG=$PYXET_ROOT/build/wine-prepare.log
-PYXET_WINE_USER=pyxet-wine                              # the suites' Windows user, made by unprivileged_prefix
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -91,16 +90,24 @@ ctest_failures_told() {  # LOG: what each failed test printed, then CTest's list
     sed -n '/The following tests FAILED/,$p' "$1"
 }
 
-# Starts Xvfb on a free display (-displayfd writes its number to fd 3) and
-# exports DISPLAY; DIR keeps its number and process id.
+# Starts Xvfb on a free display (-displayfd writes its number to fd 3) that
+# only holders of a fresh cookie may use: any local user could otherwise
+# watch the windows under test or type into them. Xvfb takes every cookie of
+# its -auth file, whatever display an entry names; clients look theirs up by
+# number, added once it is known. DIR keeps the number, the file, the pid.
 display_start() {  # DIR
-    mkdir -p "$1" && rm -f "$1/display"
-    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" </dev/null >/dev/null 2>&1 &
+    local cookie && cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    mkdir -p "$1" && rm -f "$1/display" && : >"$1/auth" && xauth -q -f "$1/auth" add :0 . "$cookie" || return 1
+    setsid Xvfb -displayfd 3 -auth "$1/auth" -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" </dev/null >/dev/null 2>&1 &
     echo $! >"$1/pid"
-    for _ in $(seq 100); do [ -s "$1/display" ] && DISPLAY=":$(cat "$1/display")" && export DISPLAY && return 0; sleep 0.1; done
+    for _ in $(seq 100); do
+        [ -s "$1/display" ] && xauth -q -f "$1/auth" add ":$(cat "$1/display")" . "$cookie" && display_use "$1" && return 0
+        sleep 0.1
+    done
     echo "Xvfb did not start" >&2 && return 1
 }
-display_stop() { if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi; rm -f "$1/pid" "$1/display"; }
+display_use() { DISPLAY=":$(cat "$1/display")" XAUTHORITY=$(realpath "$1/auth") && export DISPLAY XAUTHORITY; }  # DIR
+display_stop() { if [ -f "$1/pid" ]; then kill "$(cat "$1/pid")" 2>/dev/null || true; fi; rm -f "$1/pid" "$1/display" "$1/auth"; }
 
 # Quiet, but for what a crash says ("wine: Unhandled ...") and the errors of
 # exceptions and stack overflows, which the tests fail on. Never offer to
@@ -113,13 +120,14 @@ export WINEPREFIX=$PYXET_TEMPLATE
 # With the ANSI code page 932, so Shift_JIS bytes pass the A calls unchanged,
 # and no address randomization: that may start the 64-bit loader's heap on
 # Wine's shared user data, and no process starts ("failed to map ...").
-# A test may ask for another code page: PYXET_LC_ALL=C.UTF-8 gives 1252, a Western Windows.
-wine_ja() { as_prefix_owner env LC_ALL="${PYXET_LC_ALL:-ja_JP.UTF-8}" setarch -R "$WINELOADER" "$@"; }
+# A test may ask for another code page: PYXET_LC_ALL=C.UTF-8 gives 1252 (a Western Windows), hi_IN.UTF-8 65001.
+wine_ja() { unprivileged env LC_ALL="${PYXET_LC_ALL:-ja_JP.UTF-8}" setarch -R "$WINELOADER" "$@"; }
 
-# Wine runs a prefix only for its owner: root's, or the suites' user's.
-as_prefix_owner() {
-    local ids && ids=$(stat -c '%u %g' "$WINEPREFIX" 2>/dev/null) || ids="$(id -u) $(id -g)"
-    if [ "${ids% *}" -eq "$(id -u)" ]; then "$@"; else setpriv --reuid="${ids% *}" --regid="${ids#* }" --clear-groups "$@"; fi
+# Wine runs as a Windows user without administrator rights runs. As root, with
+# no capabilities, none to regain: permission bits then refuse root what they
+# refuse anyone, and nothing needs another user or wider access.
+unprivileged() {
+    if [ "$(id -u)" -ne 0 ]; then "$@"; else setpriv --no-new-privs --inh-caps=-all --bounding-set=-all "$@"; fi
 }
 
 # The Windows path of a Linux file or folder: Wine's drive Z: is the root.
@@ -150,7 +158,7 @@ make_template() {
 # have their own, so each has its own wineserver and desktop. One maker at a
 # time, and what Wine starts lives on, so none of it may hold the lock.
 wine_prefix() {
-    [ -f "$WINEPREFIX/$PYXET_PREFIX_MADE" ] && return 0
+    [ -f "$WINEPREFIX/$PYXET_PREFIX_MADE" ] && [ -O "$WINEPREFIX" ] && return 0  # Wine runs only its owner's
     mkdir -p "$PYXET_ROOT/build"
     if ! (flock 9 && make_template 9>&- </dev/null) 9>"$PYXET_ROOT/build/.wineprefix.lock"; then
         tail -n 60 "$PYXET_WINE_LOG" && echo "making the Wine prefix failed; all Wine said is in $PYXET_WINE_LOG" && return 1
@@ -164,25 +172,16 @@ wine_prefix() {
 wine_start() {
     wine_prefix || return 1
     wine_stop
-    as_prefix_owner wineserver -p >>"$PYXET_WINE_LOG" 2>&1 || true  # fails only when one runs already
+    unprivileged wineserver -p >>"$PYXET_WINE_LOG" 2>&1 || true  # fails only when one runs already
     wine_ja wineboot >>"$PYXET_WINE_LOG" 2>&1
 }
-wine_stop() { as_prefix_owner wineserver -k 2>/dev/null || true; as_prefix_owner wineserver -w 2>/dev/null || true; }
+wine_stop() { unprivileged wineserver -k 2>/dev/null || true; unprivileged wineserver -w 2>/dev/null || true; }
 
-# The suites run Wine as Windows users run, without administrator rights: as
-# root, permission bits refuse nothing. So root hands the prefix and the folders
-# the tests write to a user of their own, and lets it pass the folders above.
-unprivileged_prefix() {  # BUILD_DIR
-    wine_prefix || return 1
-    [ "$(id -u)" -eq 0 ] && [ "$(stat -c %U "$WINEPREFIX")" != "$PYXET_WINE_USER" ] || return 0
-    local dir user=$PYXET_WINE_USER
-    id -u "$user" >/dev/null 2>&1 || useradd --system --user-group --no-create-home --shell /usr/sbin/nologin "$user" ||
-        { echo "could not make the user $user to run Wine as" >&2 && return 1; }
-    for dir in $(realpath "$1" | sed -E ':a; p; s,/[^/]*$,,; /./ba' | tac); do
-        setpriv --reuid="$user" --regid="$user" --clear-groups test -x "$dir" || { chmod o+x "$dir" && echo "chmod o+x $dir: for $user" >&2; }
-    done
-    rm -f "$WINEPREFIX/wineserver"  # Debian's Wine: names the root server's folder
-    mkdir -p "$1/e2e" "$1/scratch" && chown -R "$user:" "$WINEPREFIX" "$1/e2e" "$1/scratch"
+# Without capabilities root writes only where permission bits let it; earlier
+# runs as root handed the folders the tests write (build/PRESET/e2e, scratch)
+# to a user of their own.
+own_test_folders() {  # BUILD_DIR
+    [ "$(id -u)" -ne 0 ] || find "$1/e2e" "$1/scratch" ! -user 0 -exec chown -h 0:0 {} + 2>/dev/null || true
 }
 
 # Ends the wineserver and the display of each build folder DIR, so nothing is

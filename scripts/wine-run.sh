@@ -9,16 +9,16 @@ build=$1 && shift
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 export WINEPREFIX=$build/wineprefix
 case ${1:-} in
---prepare) display_start "$build/xvfb" && unprivileged_prefix "$build" && wine_start ;;
+--prepare) display_start "$build/xvfb" && own_test_folders "$build" && wine_start ;;
 --finish) wine_stop && display_stop "$build/xvfb" ;;
 *)
     # win32 (i686): else Wine's garbled failure would be all that CTest shows.
     why=$([[ $build != *win32 ]] || quick=1 why_no_32bit)
     [ -z "$why" ] || { echo "$why: no test of $build can run here" >&2 && exit 1; }
     # CTest lists a program's cases before any fixture runs: the prefix is made here then.
-    unprivileged_prefix "$build"
-    unset DISPLAY
-    if [ -s "$build/xvfb/display" ]; then DISPLAY=":$(cat "$build/xvfb/display")" && export DISPLAY; fi
+    wine_prefix
+    unset DISPLAY XAUTHORITY
+    if [ -s "$build/xvfb/display" ]; then display_use "$build/xvfb"; fi
     wine_ja "$@"
     ;;
 esac
