@@ -291,12 +291,7 @@ std::string Ansi(const std::wstring& wide)
     return ansi;
 }
 
-bool FileExists(const std::string& path) { return FileExists(Wide(path)); }
-
-bool FileExists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadBytes(const std::string& path) { return ReadBytes(Wide(path)); }
 

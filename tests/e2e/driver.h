@@ -94,9 +94,8 @@ bool StillRunningAfter(const Program& program, DWORD ms);
 std::wstring Wide(const std::string& ansi);
 std::string Ansi(const std::wstring& wide);
 
-// Bytes of a file, and whether it exists; paths in Shift_JIS or in UTF-16.
+// Bytes of a file, and whether it exists; paths in the ANSI code page or in UTF-16.
 bool FileExists(const std::string& path);
-bool FileExists(const std::wstring& path);
 std::string ReadBytes(const std::string& path);
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::string& path, const std::string& bytes);

@@ -426,8 +426,7 @@ const CommandLineRow WesternCodePageRows[] = {
     {"utf16_japanese", "", "\"%s\"", false, false, 0, L"\u8868\u793a \u30bd\u30d5\u30c8"},  // 表示 ソフト
 };
 
-// With Windows' "Unicode UTF-8" option (code page 65001) every name has its spelling, a Japanese character in three
-// bytes; the program's Shift_JIS texts turn into replacement characters on the way to the screen.
+// With Windows' "Unicode UTF-8" option (code page 65001) every name is spelt, a Japanese character in three bytes.
 const CommandLineRow Utf8CodePageRows[] = {
     {"no_tail", "", "", true, false},
     {"japanese", "\xe8\xa1\xa8\xe7\xa4\xba \xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88", "%s", true, true},  // 表示 ソフト
@@ -471,7 +470,7 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
     const UINT codePage = locale == "C.UTF-8" ? 1252 : locale == "hi_IN.UTF-8" ? 65001 : 932;
     ASSERT_EQ(codePage, GetACP()) << "Wine did not take the locale " << locale
                                   << ": its ANSI code page is not the one these rows are for";
-    // The boxes' Shift_JIS texts, as this code page shows them and reads them back.
+    // The boxes' Shift_JIS texts as this code page shows and reads them back (65001: replacement characters).
     const std::string saved = Ansi(Wide(SavedBytes)), failed = Ansi(Wide(FailedBytes));
     ASSERT_NE(saved, failed) << "in code page " << GetACP() << " the two boxes read alike";
     for (const CommandLineRow& row : codePage == 932    ? Rows(CommandLineRows)
@@ -495,18 +494,18 @@ TEST(SettingsWindow, CommandLineNamesTheFolder)
             std::cout << row.name << ": " << folder.size() << " characters, " << target.size() << " bytes\n";
         }
         const bool bareName = row.wideName != nullptr && *row.tail == '\0';
-        std::wstring wideTarget = row.edge != Edge::None ? Wide(target) : Wide(bareName ? start : target);
+        std::wstring wideTarget = Wide(bareName ? start : target);
         if (row.wideName != nullptr && *row.wideName != L'\0') {
             wideTarget += L"\\" + std::wstring(row.wideName);
             ASSERT_TRUE(CreateDirectoryW(wideTarget.c_str(), nullptr))
                 << "could not make " << wideTarget << ", error " << GetLastError();
         }
-        if (row.spelling != nullptr) {
-            ASSERT_EQ(row.spelling, Ansi(row.wideName)) << "the row rests on this ANSI spelling of its name";
-        }
-        // Beside the folder named; a bare name is named in the start folder.
+        ASSERT_TRUE(!row.spelling || row.spelling == Ansi(row.wideName))
+            << "the row rests on its name's ANSI spelling being \"" << (row.spelling ? row.spelling : "")
+            << "\", but it is " << testing::PrintToString(Ansi(row.wideName));
+        // The look-alike beside the folder named; a bare name is named in the start folder.
         const std::string lookAlike = (bareName ? start : base) + "\\" + (row.lookAlike ? row.lookAlike : "");
-        ASSERT_TRUE(row.lookAlike == nullptr || CreateDirectoryA(lookAlike.c_str(), nullptr));
+        ASSERT_TRUE(!row.lookAlike || CreateDirectoryA(lookAlike.c_str(), nullptr));
         Program program;
         if (row.wideName != nullptr) {
             std::wstring tail = bareName ? row.wideName : Wide(row.tail);
@@ -688,8 +687,7 @@ TEST(SettingsWindow, PaintsGreyWithHeadingsAndRepaintsAfterRestore)
         ExpectPaintedOnce(program.window);
     }
     {
-        // What makes the wait above mean painted: from here GetUpdateRect reads the program's pending paint, which
-        // stays pending while its thread is held.
+        // Why the wait above means painted: GetUpdateRect sees the pending paint of a program whose thread is held.
         SCOPED_TRACE("invalidated while the program's thread is held");
         ASSERT_NE(DWORD(-1), SuspendThread(program.process.hThread));
         InvalidateRect(program.window, nullptr, FALSE);
@@ -1040,14 +1038,10 @@ bool RunStep(const Program& program, const Step& step, const std::string& folder
 
 std::string KeyName(int key)
 {
-    switch (key) {
-    case VK_RETURN: return "Enter";
-    case VK_SPACE: return "Space";
-    case VK_ESCAPE: return "Escape";
-    case VK_TAB: return "Tab";
-    case VK_F4: return "F4";
-    default: return "key " + std::to_string(key);
-    }
+    const std::pair<int, const char*> names[] = {
+        {VK_RETURN, "Enter"}, {VK_SPACE, "Space"}, {VK_ESCAPE, "Escape"}, {VK_TAB, "Tab"}, {VK_F4, "F4"}};
+    for (const auto& [k, name] : names) if (k == key) return name;
+    return "key " + std::to_string(key);
 }
 
 // A step as the failure messages name it.
