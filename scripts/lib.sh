@@ -94,10 +94,10 @@ ctest_failures_told() {  # LOG: what each failed test printed, then CTest's list
 # only holders of a fresh cookie may use: any local user could otherwise
 # watch the windows under test or type into them. Xvfb takes every cookie of
 # its -auth file, whatever display an entry names; clients look theirs up by
-# number, added once it is known. DIR keeps the number, the file, the pid.
+# number, added once it is known. DIR keeps the number, the file (its owner's alone), the pid.
 display_start() {  # DIR
     local cookie && cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
-    mkdir -p "$1" && rm -f "$1/display" && : >"$1/auth" && xauth -q -f "$1/auth" add :0 . "$cookie" || return 1
+    mkdir -p "$1" && rm -f "$1/display" && (umask 077 && : >"$1/auth") && xauth -q -f "$1/auth" add :0 . "$cookie" || return 1
     setsid Xvfb -displayfd 3 -auth "$1/auth" -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" </dev/null >/dev/null 2>&1 &
     echo $! >"$1/pid"
     for _ in $(seq 100); do
