@@ -105,7 +105,7 @@ TEST(Readme, TellsTheWayToASavedFileInOrder)
         u8"「許可する」",                               // unblock the zip
         u8"「すべて展開」",                             // extract it
         "certutil -hashfile SettingPyxet.exe SHA256",   // check the program where it now is
-        u8"を、「Pyxet」（Pyxet.exe）と同じ",            // place it beside Pyxet.exe
+        u8"を、「Pyxet」と同じこのフォルダー",          // place it beside Pyxet.exe
         u8"「SettingPyxet」をダブルクリック",           // run it
         u8"「詳細情報」", u8"「実行」",                 // past SmartScreen
         u8"五つの項目すべてで、使いたいほうを確かめて選び",  // choose all five, every time
